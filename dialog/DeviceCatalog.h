@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// One supported EEPROM type.
+struct DeviceType {
+    const char* name;
+    std::int32_t size;          // bytes
+    std::uint8_t addressMode;   // addressing-mode byte: 0x00 one address byte, 0x01 two
+};
+
+constexpr int kDeviceCount = 10;
+// Types 0 to 5 take one address byte and reach their 256-byte blocks through the select byte.
+constexpr int kLastOneAddressByteType = 5;
+constexpr std::int32_t kLargestDeviceSize = 32768;
+// The image buffer holds the largest device and one byte more.
+constexpr std::size_t kImageBufferSize = kLargestDeviceSize + 1;
+constexpr std::uint8_t kSelectBase = 0xA0;
+
+// The catalogue, in the order of the device list.
+extern const DeviceType kDevices[kDeviceCount];
+
+inline bool TakesTwoAddressBytes(int device) { return device > kLastOneAddressByteType; }
+
+// Device-select byte for a 256-byte block, 0 to 7.
+inline std::uint8_t SelectByte(int block) {
+    return static_cast<std::uint8_t>(kSelectBase | (block << 1));
+}
+
+// Catalogue position of a type name (any letter case), or -1 when no type has it.
+int FindDevice(const char* name);

@@ -1,0 +1,45 @@
+#include "dialog/KorvelDlg.h"
+
+#include "dialog/TextFormat.h"
+
+namespace {
+
+constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
+constexpr int kDefaultPort = 1;  // COM2
+constexpr int kDefaultDevice = 2;  // 24C02
+
+}  // namespace
+
+CKorvelDlg::CKorvelDlg(DialogHost& host)
+    : m_Action("Korvel v3.0"),
+      m_File("File: [buffer]"),
+      m_Filesize(FormatText("Size: %d bytes", kDevices[kDefaultDevice].size)),
+      m_HwStat("Hardware not found !"),
+      host_(host) {}
+
+bool CKorvelDlg::OnInitDialog() {
+    for (const DeviceType& type : kDevices) {
+        m_DeviceCombo.AddString(type.name);
+    }
+    for (const char* port : kPortNames) {
+        m_PortCombo.AddString(port);
+    }
+    UpdateData();
+
+    filename = "[buffer]";
+    eebuf.fill(0xFF);
+    // Selecting from the program raises no selection handler: index and size are set here.
+    m_PortCombo.SetCurSel(kDefaultPort);
+    m_DeviceCombo.SetCurSel(kDefaultDevice);
+    device = kDefaultDevice;
+    eebufsize = kDevices[kDefaultDevice].size;
+    return true;
+}
+
+void CKorvelDlg::UpdateData() {
+    host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat});
+}
+
+int CKorvelDlg::MessageBox(const std::string& text, const std::string& title, unsigned style) {
+    return host_.ShowMessageBox(text, title, style);
+}

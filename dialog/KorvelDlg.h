@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "dialog/DeviceCatalog.h"
+#include "dialog/DialogHost.h"
+#include "platform/CComboBox.h"
+#include "platform/SerialPort.h"
+
+// The main dialog: owner of all of the program's state and of every operation on it. It knows
+// nothing of the window toolkit; texts and message boxes go to its host.
+class CKorvelDlg {
+public:
+    explicit CKorvelDlg(DialogHost& host);
+
+    // Initialisation, once, before the dialog takes any event.
+    bool OnInitDialog();
+
+    // Device list selection: takes the chosen type's index and size.
+    void OnSelchangeDeviceCombo();
+
+    // Serial link to the programmer board.
+    bool OpenCommPort(char PortNumber);
+    void CloseCommPort();
+    void SendByte(char dato);
+    int ReceiveByte();
+
+    // Board commands.
+    void SendModeCommand();
+    void SendSelectCommand(int block);
+    // 'R' or 'W' with the address bytes the selected type takes, low byte first.
+    void SendAddressedCommand(char command, std::int32_t address);
+    // Waits for the one-byte answer to a read or write command; false when none came.
+    bool WaitReply();
+
+    // Pushes the four status texts to the window.
+    void UpdateData();
+    int MessageBox(const std::string& text, const std::string& title, unsigned style);
+
+    // The image: byte a holds device address a; one byte more than the largest device.
+    std::array<std::uint8_t, kImageBufferSize> eebuf{};
+    std::int32_t eebufsize = 0;  // bytes of the selected device
+    std::int8_t device = 0;      // catalogue index of the selected device
+    // "[buffer]" or the lower-cased path of the last opened or saved image; never cut short.
+    std::string filename;
+
+    korvel::SerialPort hComm;
+    char reply = 0;  // the byte last received from the board
+
+    korvel::CComboBox m_DeviceCombo{false};
+    korvel::CComboBox m_PortCombo{true};
+
+    std::string m_Action;    // action line
+    std::string m_File;      // file line
+    std::string m_Filesize;  // size line
+    std::string m_HwStat;    // hardware line
+
+private:
+    DialogHost& host_;
+};

@@ -1,0 +1,31 @@
+#include <cstdio>
+
+#include "dialog/KorvelDlg.h"
+#include "platform/PortMap.h"
+
+bool CKorvelDlg::OpenCommPort(char PortNumber) {
+    const std::string path = korvel::PortDevicePath(PortNumber);
+    if (path.empty() || !hComm.Open(path) || !hComm.ApplyLineSettings()) {
+        // The window says only "Can't open port"; the terminal gets the reason.
+        const std::string why = path.empty() ? "no port selected" : hComm.LastError();
+        std::fprintf(stderr, "korvel: can't open COM%d: %s\n", PortNumber, why.c_str());
+        return false;
+    }
+    return true;
+}
+
+void CKorvelDlg::CloseCommPort() { hComm.Close(); }
+
+void CKorvelDlg::SendByte(char dato) {
+    const auto byte = static_cast<std::uint8_t>(dato);
+    hComm.Write(&byte, 1);
+}
+
+int CKorvelDlg::ReceiveByte() {
+    std::uint8_t byte = 0;
+    if (hComm.Read(&byte, 1) != 1) {
+        return 0;
+    }
+    reply = static_cast<char>(byte);
+    return 1;
+}

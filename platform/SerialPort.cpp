@@ -1,0 +1,166 @@
+#include "platform/SerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace korvel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The board's time limits, per byte requested and once per transfer.
+constexpr milliseconds kPerByteLimit{100};
+constexpr milliseconds kConstantLimit{100};
+constexpr milliseconds kIntervalLimit{100};
+
+milliseconds TransferLimit(std::size_t count) {
+    return kPerByteLimit * static_cast<long>(count) + kConstantLimit;
+}
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) {
+        return 0;
+    }
+    // Round up so that poll never wakes a little before the deadline and spins.
+    return static_cast<int>(std::chrono::ceil<milliseconds>(left).count());
+}
+
+// Waits until the descriptor is ready for `events`; false on time-out or a hung-up line.
+bool WaitReady(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = poll(&entry, 1, MillisecondsUntil(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        // A hung-up line with nothing left to read is gone; let the caller find out at once.
+        return (entry.revents & events) != 0 || (entry.revents & (POLLHUP | POLLERR)) != 0;
+    }
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::Fail(const std::string& what) {
+    lastError_ = what + ": " + std::strerror(errno);
+    return false;
+}
+
+bool SerialPort::Open(const std::string& path) {
+    Close();
+    lastError_.clear();
+    // Non-blocking, so that every wait below is ours and bounded; never our controlling terminal,
+    // so that a hang-up cannot signal the program.
+    fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+        return Fail(path);
+    }
+    if (!isatty(fd_)) {
+        errno = ENOTTY;
+        Fail(path);
+        Close();
+        return false;
+    }
+    // TIOCEXCL keeps other users off the line; root ignores it, so another copy of this program
+    // is kept off by the advisory lock as well.
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0 || ioctl(fd_, TIOCEXCL) != 0) {
+        Fail(path + " is in use");
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool SerialPort::ApplyLineSettings() {
+    termios settings{};
+    if (tcgetattr(fd_, &settings) != 0) {
+        return Fail("reading line settings");
+    }
+    cfmakeraw(&settings);
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    if (cfsetispeed(&settings, B9600) != 0 || cfsetospeed(&settings, B9600) != 0 ||
+        tcsetattr(fd_, TCSANOW, &settings) != 0) {
+        return Fail("applying line settings");
+    }
+    // A pseudo-terminal has no modem lines to switch; a real port that refuses is a failure.
+    const int lines = TIOCM_DTR | TIOCM_RTS;
+    if (ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+        return Fail("switching DTR and RTS off");
+    }
+    return true;
+}
+
+void SerialPort::Close() {
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::size_t SerialPort::Write(const std::uint8_t* data, std::size_t count) {
+    if (fd_ < 0) {
+        return 0;
+    }
+    const auto deadline = Clock::now() + TransferLimit(count);
+    std::size_t written = 0;
+    while (written < count && WaitReady(fd_, POLLOUT, deadline)) {
+        const ssize_t done = write(fd_, data + written, count - written);
+        if (done > 0) {
+            written += static_cast<std::size_t>(done);
+        } else if (done < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    return written;
+}
+
+std::size_t SerialPort::Read(std::uint8_t* data, std::size_t count) {
+    if (fd_ < 0) {
+        return 0;
+    }
+    const auto overall = Clock::now() + TransferLimit(count);
+    auto deadline = overall;
+    std::size_t got = 0;
+    while (got < count && WaitReady(fd_, POLLIN, deadline)) {
+        const ssize_t done = read(fd_, data + got, count - got);
+        if (done > 0) {
+            got += static_cast<std::size_t>(done);
+            deadline = std::min(overall, Clock::now() + kIntervalLimit);
+        } else if (done < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        } else {
+            break;  // end of file or an I/O error: the line is gone
+        }
+    }
+    return got;
+}
+
+void SerialPort::DiscardInput() {
+    if (fd_ >= 0) {
+        tcflush(fd_, TCIFLUSH);
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace korvel {
+
+// One serial device, opened exclusively and run at 9600 baud, 8N1, raw, with no flow control and
+// DTR and RTS held off. Transfers wait like the board's line expects: a read of n bytes ends when
+// n bytes have come, 100 * n + 100 ms after it began, or 100 ms after the last byte that came;
+// a write of n bytes gives up after 100 * n + 100 ms. A device that has gone away (adapter
+// pulled, board simulator ended) ends every transfer at once with nothing moved.
+class SerialPort {
+public:
+    SerialPort() = default;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+    ~SerialPort();
+
+    // Opens the device for reading and writing and claims it; fails when it is missing, not a
+    // terminal, or held by someone else. Nothing is configured yet.
+    bool Open(const std::string& path);
+    // Applies the line settings; the port stays open when this fails.
+    bool ApplyLineSettings();
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Why the last Open or ApplyLineSettings failed, for the user's terminal.
+    const std::string& LastError() const { return lastError_; }
+
+    std::size_t Write(const std::uint8_t* data, std::size_t count);
+    std::size_t Read(std::uint8_t* data, std::size_t count);
+    // Drops whatever has arrived and not been read yet.
+    void DiscardInput();
+
+private:
+    bool Fail(const std::string& what);
+
+    int fd_ = -1;
+    std::string lastError_;
+};
+
+}  // namespace korvel

@@ -1,0 +1,94 @@
+#include "tests/support/SimulatorProcess.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
+    : link_(dir_.File("port")) {
+    std::vector<std::string> args = {KORVEL_BOARDSIM, "--link", link_, "--trace", File("trace"),
+                                     "--dump", File("dump")};
+    args.insert(args.end(), options.begin(), options.end());
+
+    int out[2];
+    if (pipe(out) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    // The simulator prints its link once it serves; wait for that line.
+    std::string printed;
+    pollfd entry{out[0], POLLIN, 0};
+    while (printed.find('\n') == std::string::npos && poll(&entry, 1, 5000) > 0) {
+        char chunk[256];
+        const ssize_t count = read(out[0], chunk, sizeof chunk);
+        if (count <= 0) {
+            break;
+        }
+        printed.append(chunk, static_cast<std::size_t>(count));
+    }
+    close(out[0]);
+    EXPECT_EQ(printed, link_ + "\n") << "simulator did not start";
+}
+
+SimulatorProcess::~SimulatorProcess() { Stop(); }
+
+void SimulatorProcess::ServeAsPort(int portNumber) const {
+    setenv(("KORVEL_COM" + std::to_string(portNumber)).c_str(), link_.c_str(), 1);
+}
+
+void SimulatorProcess::Stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
+void SimulatorProcess::Kill() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
+std::vector<std::string> SimulatorProcess::Trace() const {
+    std::ifstream in(File("trace"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::uint8_t> SimulatorProcess::Dump() const { return ReadFileBytes(File("dump")); }
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+// korvel-boardsim running as a real process on its own pseudo-terminal, with its trace and dump
+// files in a directory of its own.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const std::vector<std::string>& options = {});
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    const std::string& Link() const { return link_; }
+    std::string File(const std::string& name) const { return dir_.File(name); }
+    // Points port COMn of the program at this simulator.
+    void ServeAsPort(int portNumber) const;
+
+    // Ends the simulator as a user would (SIGTERM) and waits for it; the dump is then complete.
+    void Stop();
+    // Ends it without warning, as a pulled adapter would.
+    void Kill();
+
+    std::vector<std::string> Trace() const;
+    std::vector<std::uint8_t> Dump() const;
+
+private:
+    TempDir dir_;
+    std::string link_;
+    pid_t pid_ = -1;
+};
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace korvel::sim {
+
+// A pseudo-terminal whose slave side stands in for the board's serial port. The simulator keeps
+// the slave open itself, so the line survives the host closing and reopening its port.
+class Pty {
+public:
+    Pty() = default;
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+    ~Pty();
+
+    // Creates the pseudo-terminal and links its slave side at `link`; false with the reason.
+    bool Create(const std::string& link, std::string& error);
+    int master() const { return master_; }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string link_;
+};
+
+}  // namespace korvel::sim
