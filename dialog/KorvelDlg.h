@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/CCommandButton.h"
+#include "controls/CCommonDialog1.h"
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
 #include "platform/CComboBox.h"
@@ -18,8 +20,27 @@ public:
     // Initialisation, once, before the dialog takes any event.
     bool OnInitDialog();
 
+    // Routing of the window's events to the handlers below: a Click of a command button, and
+    // a selection change made by the user in a list. Any other control is ignored.
+    void OnClick(int control);
+    void OnSelchange(int control);
+
     // Device list selection: takes the chosen type's index and size.
     void OnSelchangeDeviceCombo();
+    // Hardware detection on the port chosen in the port list.
+    void OnSelchangeCombo1();
+
+    // Device operations.
+    void OnClickReadbutton();
+    void OnClickVerifybutton();
+    void OnClickBlankbutton();
+    void OnClickErasebutton();
+    void OnClickWritebutton();
+
+    // Image files and the buffer listing.
+    void OnClickOpenbutton();
+    void OnClickSavebutton();
+    void OnClickBufferbutton();
 
     // Serial link to the programmer board.
     bool OpenCommPort(char PortNumber);
@@ -56,6 +77,14 @@ public:
     std::string m_File;      // file line
     std::string m_Filesize;  // size line
     std::string m_HwStat;    // hardware line
+
+    // The buttons whose use depends on the board; Open, Save and Buffer are always usable.
+    CCommandButton m_ReadButton;
+    CCommandButton m_WriteButton;
+    CCommandButton m_VerifyButton;
+    CCommandButton m_BlankButton;
+    CCommandButton m_EraseButton;
+    CCommonDialog1 m_FileDialog;
 
 private:
     DialogHost& host_;
