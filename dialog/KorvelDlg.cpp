@@ -36,6 +36,8 @@ bool CKorvelDlg::OnInitDialog() {
     return true;
 }
 
+void CKorvelDlg::OnDestroy() { CloseCommPort(); }
+
 void CKorvelDlg::UpdateData() {
     host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat});
 }

@@ -19,6 +19,8 @@ public:
 
     // Initialisation, once, before the dialog takes any event.
     bool OnInitDialog();
+    // The window is going away: the port is released.
+    void OnDestroy();
 
     // Routing of the window's events to the handlers below: a Click of a command button, and
     // a selection change made by the user in a list. Any other control is ignored.
