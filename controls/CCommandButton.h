@@ -4,14 +4,14 @@
 
 // What a window shows of a command button; the button tells it when its state changes.
 class ButtonView {
-public:
+  public:
     virtual ~ButtonView() = default;
     virtual void ShowEnabled(bool enabled) = 0;
 };
 
 // The command button: keeps its enabled state and raises Click, with or without a window.
 class CCommandButton {
-public:
+  public:
     void SetEnabled(bool enabled);
     bool GetEnabled() const { return enabled_; }
 
@@ -22,7 +22,7 @@ public:
 
     void Bind(ButtonView* view);
 
-private:
+  private:
     bool enabled_ = true;
     std::function<void()> click_;
     ButtonView* view_ = nullptr;

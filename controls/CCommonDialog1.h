@@ -11,7 +11,7 @@ struct FileFilter {
 
 // What shows the file dialogs: the window's own, or a test's script.
 class FileDialogView {
-public:
+  public:
     virtual ~FileDialogView() = default;
     // Modal; returns the chosen path, or an empty text when the user cancelled.
     virtual std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) = 0;
@@ -20,7 +20,7 @@ public:
 
 // The file dialog component: a filter, an open and a save dialog, and the name chosen last.
 class CCommonDialog1 {
-public:
+  public:
     // "description|pattern|description|pattern…"; a pattern may list several, separated by
     // ";". "*.*" means every file: here a name need not contain a dot.
     void SetFilter(const std::string& filter);
@@ -33,7 +33,7 @@ public:
     // Without a view every dialog is cancelled.
     void Bind(FileDialogView* view) { view_ = view; }
 
-private:
+  private:
     std::vector<FileFilter> filters_;
     std::string fileName_;
     FileDialogView* view_ = nullptr;

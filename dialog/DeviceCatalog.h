@@ -6,8 +6,8 @@
 // One supported EEPROM type.
 struct DeviceType {
     const char* name;
-    std::int32_t size;          // bytes
-    std::uint8_t addressMode;   // addressing-mode byte: 0x00 one address byte, 0x01 two
+    std::int32_t size;         // bytes
+    std::uint8_t addressMode;  // addressing-mode byte: 0x00 one address byte, 0x01 two
 };
 
 constexpr int kDeviceCount = 10;
@@ -21,7 +21,9 @@ constexpr std::uint8_t kSelectBase = 0xA0;
 // The catalogue, in the order of the device list.
 extern const DeviceType kDevices[kDeviceCount];
 
-inline bool TakesTwoAddressBytes(int device) { return device > kLastOneAddressByteType; }
+inline bool TakesTwoAddressBytes(int device) {
+    return device > kLastOneAddressByteType;
+}
 
 // Device-select byte for a 256-byte block, 0 to 7.
 inline std::uint8_t SelectByte(int block) {

@@ -25,7 +25,7 @@ enum : int {
 
 // Where the dialog's texts and message boxes go: the window, a terminal, or a test's record.
 class DialogHost {
-public:
+  public:
     virtual ~DialogHost() = default;
     // Shows all four texts at once; called after every change to any of them.
     virtual void ShowStatusTexts(const StatusTexts& texts) = 0;

@@ -38,6 +38,10 @@ void Dispatch(CKorvelDlg& dlg, const Route (&table)[N], int control) {
 
 }  // namespace
 
-void CKorvelDlg::OnClick(int control) { Dispatch(*this, kEventSinkMap, control); }
+void CKorvelDlg::OnClick(int control) {
+    Dispatch(*this, kEventSinkMap, control);
+}
 
-void CKorvelDlg::OnSelchange(int control) { Dispatch(*this, kSelchangeMap, control); }
+void CKorvelDlg::OnSelchange(int control) {
+    Dispatch(*this, kSelchangeMap, control);
+}

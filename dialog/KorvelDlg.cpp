@@ -5,7 +5,7 @@
 namespace {
 
 constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
-constexpr int kDefaultPort = 1;  // COM2
+constexpr int kDefaultPort = 1;    // COM2
 constexpr int kDefaultDevice = 2;  // 24C02
 
 }  // namespace
@@ -18,6 +18,12 @@ CKorvelDlg::CKorvelDlg(DialogHost& host)
       host_(host) {}
 
 bool CKorvelDlg::OnInitDialog() {
+    InitialiseState();
+    OnSelchangeCombo1();
+    return true;
+}
+
+void CKorvelDlg::InitialiseState() {
     for (const DeviceType& type : kDevices) {
         m_DeviceCombo.AddString(type.name);
     }
@@ -33,10 +39,11 @@ bool CKorvelDlg::OnInitDialog() {
     m_DeviceCombo.SetCurSel(kDefaultDevice);
     device = kDefaultDevice;
     eebufsize = kDevices[kDefaultDevice].size;
-    return true;
 }
 
-void CKorvelDlg::OnDestroy() { CloseCommPort(); }
+void CKorvelDlg::OnDestroy() {
+    CloseCommPort();
+}
 
 void CKorvelDlg::UpdateData() {
     host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat});

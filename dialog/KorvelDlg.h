@@ -11,14 +11,19 @@
 #include "platform/CComboBox.h"
 #include "platform/SerialPort.h"
 
+struct DeviceOperation;
+
 // The main dialog: owner of all of the program's state and of every operation on it. It knows
 // nothing of the window toolkit; texts and message boxes go to its host.
 class CKorvelDlg {
-public:
+  public:
     explicit CKorvelDlg(DialogHost& host);
 
-    // Initialisation, once, before the dialog takes any event.
+    // Initialisation, once, before the dialog takes any event: the lists, the image and the
+    // default selections, then hardware detection on COM2.
     bool OnInitDialog();
+    // The part of the initialisation before detection, for front ends that choose the port.
+    void InitialiseState();
     // The window is going away: the port is released.
     void OnDestroy();
 
@@ -88,6 +93,8 @@ public:
     CCommandButton m_EraseButton;
     CCommonDialog1 m_FileDialog;
 
-private:
+  private:
+    void RunDeviceOperation(const DeviceOperation& operation);
+
     DialogHost& host_;
 };

@@ -14,7 +14,9 @@ bool CKorvelDlg::OpenCommPort(char PortNumber) {
     return true;
 }
 
-void CKorvelDlg::CloseCommPort() { hComm.Close(); }
+void CKorvelDlg::CloseCommPort() {
+    hComm.Close();
+}
 
 void CKorvelDlg::SendByte(char dato) {
     const auto byte = static_cast<std::uint8_t>(dato);

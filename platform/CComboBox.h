@@ -7,7 +7,7 @@ namespace korvel {
 
 // What a window shows for a drop-down list; the list tells it of every change it makes.
 class ComboView {
-public:
+  public:
     virtual ~ComboView() = default;
     virtual void ShowItems(const std::vector<std::string>& items, int selected) = 0;
 };
@@ -15,7 +15,7 @@ public:
 // A drop-down list: its entries and the selected position, -1 for none. It holds the state
 // itself, so that the dialog works the same with and without a window attached.
 class CComboBox {
-public:
+  public:
     explicit CComboBox(bool sorted) : sorted_(sorted) {}
 
     // Adds an entry (in order of text when the list is sorted) and returns its position.
@@ -30,7 +30,7 @@ public:
     void SelectedByUser(int index);
     void Bind(ComboView* view);
 
-private:
+  private:
     void Show() const;
 
     bool sorted_;

@@ -55,7 +55,9 @@ bool WaitReady(int fd, short events, Clock::time_point deadline) {
 
 }  // namespace
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
 bool SerialPort::Fail(const std::string& what) {
     lastError_ = what + ": " + std::strerror(errno);
@@ -123,11 +125,14 @@ std::size_t SerialPort::Write(const std::uint8_t* data, std::size_t count) {
     }
     const auto deadline = Clock::now() + TransferLimit(count);
     std::size_t written = 0;
-    while (written < count && WaitReady(fd_, POLLOUT, deadline)) {
+    // The line nearly always has room: write first, and wait only when it has none.
+    while (written < count) {
         const ssize_t done = write(fd_, data + written, count - written);
         if (done > 0) {
             written += static_cast<std::size_t>(done);
-        } else if (done < 0 && (errno == EAGAIN || errno == EINTR)) {
+        } else if (done < 0 && errno == EINTR) {
+            continue;
+        } else if (done < 0 && errno == EAGAIN && WaitReady(fd_, POLLOUT, deadline)) {
             continue;
         } else {
             break;

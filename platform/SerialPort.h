@@ -12,7 +12,7 @@ namespace korvel {
 // a write of n bytes gives up after 100 * n + 100 ms. A device that has gone away (adapter
 // pulled, board simulator ended) ends every transfer at once with nothing moved.
 class SerialPort {
-public:
+  public:
     SerialPort() = default;
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
@@ -34,7 +34,7 @@ public:
     // Drops whatever has arrived and not been read yet.
     void DiscardInput();
 
-private:
+  private:
     bool Fail(const std::string& what);
 
     int fd_ = -1;

@@ -1,6 +1,8 @@
 // The device catalogue, the start-up state and the device list selection.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 
 #include "dialog/KorvelDlg.h"
@@ -14,9 +16,9 @@ TEST(Catalogue, HoldsTheTenTypesInListOrder) {
         int size;
         int mode;
     };
-    const Expected table[] = {{"24C00", 16, 0},    {"24C01", 128, 0},   {"24C02", 256, 0},
-                              {"24C04", 512, 0},   {"24C08", 1024, 0},  {"24C16", 2048, 0},
-                              {"24C32", 4096, 1},  {"24C64", 8192, 1},  {"24C128", 16384, 1},
+    const Expected table[] = {{"24C00", 16, 0},    {"24C01", 128, 0},  {"24C02", 256, 0},
+                              {"24C04", 512, 0},   {"24C08", 1024, 0}, {"24C16", 2048, 0},
+                              {"24C32", 4096, 1},  {"24C64", 8192, 1}, {"24C128", 16384, 1},
                               {"24C256", 32768, 1}};
     for (int i = 0; i < kDeviceCount; ++i) {
         EXPECT_STREQ(kDevices[i].name, table[i].name);
@@ -34,6 +36,7 @@ TEST(Catalogue, HoldsTheTenTypesInListOrder) {
 }
 
 TEST(StartUp, ImageIsBlankAnd24C02IsSelected) {
+    setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     RecordingHost host;
     CKorvelDlg dlg(host);
     // The size line is right before the window first shows, ahead of initialisation.
@@ -61,7 +64,7 @@ TEST(StartUp, ImageIsBlankAnd24C02IsSelected) {
 TEST(DeviceSelection, ChangesOnlyTypeSizeAndSizeLine) {
     RecordingHost host;
     CKorvelDlg dlg(host);
-    dlg.OnInitDialog();
+    dlg.InitialiseState();
     dlg.filename = "/data/dump.bin";
     dlg.m_File = "File: /data/dump.bin";
     dlg.eebuf[300] = 0x12;

@@ -51,8 +51,8 @@ TEST(Protocol, OneAddressByteTypeSendsModeSelectAndLowByte) {
     EXPECT_EQ(board.Read(0x00), 0xFF);
     EXPECT_EQ(board.Write(0x10, 0xFF), 0xFF);
     EXPECT_EQ(board.Read(0xFF), 0xFF);
-    const std::vector<std::string> expected = {"54 00", "43 A0", "52 00 -> FF",
-                                               "57 10 FF -> FF", "52 FF -> FF"};
+    const std::vector<std::string> expected = {"54 00", "43 A0", "52 00 -> FF", "57 10 FF -> FF",
+                                               "52 FF -> FF"};
     EXPECT_EQ(board.StopAndTrace(), expected);
 }
 

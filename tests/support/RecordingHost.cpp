@@ -1,6 +1,8 @@
 #include "tests/support/RecordingHost.h"
 
-void RecordingHost::ShowStatusTexts(const StatusTexts& texts) { pushes.push_back(texts); }
+void RecordingHost::ShowStatusTexts(const StatusTexts& texts) {
+    pushes.push_back(texts);
+}
 
 int RecordingHost::ShowMessageBox(const std::string& text, const std::string& title,
                                   unsigned style) {

@@ -15,10 +15,9 @@ struct RecordedBox {
 // A stand-in window: keeps every push of the status texts and every message box, and answers
 // the boxes from a script (IDOK, or IDYES for a yes/no box, once the script runs out).
 class RecordingHost : public DialogHost {
-public:
+  public:
     void ShowStatusTexts(const StatusTexts& texts) override;
-    int ShowMessageBox(const std::string& text, const std::string& title,
-                       unsigned style) override;
+    int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override;
 
     const StatusTexts& Last() const { return pushes.back(); }
     std::vector<std::string> ActionTexts() const;

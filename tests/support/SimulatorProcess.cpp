@@ -1,24 +1,23 @@
 #include "tests/support/SimulatorProcess.h"
 
-#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
     : link_(dir_.File("port")) {
-    std::vector<std::string> args = {KORVEL_BOARDSIM, "--link", link_, "--trace", File("trace"),
-                                     "--dump", File("dump")};
+    std::vector<std::string> args = {KORVEL_BOARDSIM, "--link", link_,       "--trace",
+                                     File("trace"),   "--dump", File("dump")};
     args.insert(args.end(), options.begin(), options.end());
 
     int out[2];
     if (pipe(out) != 0) {
-        ADD_FAILURE() << "pipe failed";
         return;
     }
     pid_ = fork();
@@ -47,10 +46,15 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
         printed.append(chunk, static_cast<std::size_t>(count));
     }
     close(out[0]);
-    EXPECT_EQ(printed, link_ + "\n") << "simulator did not start";
+    started_ = printed == link_ + "\n";
+    if (!started_) {
+        std::fprintf(stderr, "korvel-boardsim did not start: %s\n", printed.c_str());
+    }
 }
 
-SimulatorProcess::~SimulatorProcess() { Stop(); }
+SimulatorProcess::~SimulatorProcess() {
+    Stop();
+}
 
 void SimulatorProcess::ServeAsPort(int portNumber) const {
     setenv(("KORVEL_COM" + std::to_string(portNumber)).c_str(), link_.c_str(), 1);
@@ -81,7 +85,9 @@ std::vector<std::string> SimulatorProcess::Trace() const {
     return lines;
 }
 
-std::vector<std::uint8_t> SimulatorProcess::Dump() const { return ReadFileBytes(File("dump")); }
+std::vector<std::uint8_t> SimulatorProcess::Dump() const {
+    return ReadFileBytes(File("dump"));
+}
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

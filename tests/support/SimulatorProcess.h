@@ -11,12 +11,14 @@
 // korvel-boardsim running as a real process on its own pseudo-terminal, with its trace and dump
 // files in a directory of its own.
 class SimulatorProcess {
-public:
+  public:
     explicit SimulatorProcess(const std::vector<std::string>& options = {});
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
+    // False when the simulator could not be started.
+    bool Started() const { return started_; }
     const std::string& Link() const { return link_; }
     std::string File(const std::string& name) const { return dir_.File(name); }
     // Points port COMn of the program at this simulator.
@@ -30,10 +32,11 @@ public:
     std::vector<std::string> Trace() const;
     std::vector<std::uint8_t> Dump() const;
 
-private:
+  private:
     TempDir dir_;
     std::string link_;
     pid_t pid_ = -1;
+    bool started_ = false;
 };
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

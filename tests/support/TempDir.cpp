@@ -1,14 +1,14 @@
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "korvel-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "mkdtemp failed";
+        std::perror("mkdtemp");
     }
     path_ = pattern;
 }

@@ -15,7 +15,9 @@ Board::Board(int chipType, std::vector<std::uint8_t> contents, std::string versi
     chip_.resize(static_cast<std::size_t>(kDevices[chipType_].size), 0xFF);
 }
 
-bool Board::TakeChanged() { return std::exchange(changed_, false); }
+bool Board::TakeChanged() {
+    return std::exchange(changed_, false);
+}
 
 // A one-address-byte chip takes its block from the select byte; a two-address-byte chip takes
 // both address bytes, or only the low one while the board is in one-byte mode. Like a real
@@ -30,7 +32,9 @@ std::uint32_t Board::ChipAddress() const {
     return address % static_cast<std::uint32_t>(chip_.size());
 }
 
-bool Board::Silent() const { return faults_.silentAfter >= 0 && replies_ >= faults_.silentAfter; }
+bool Board::Silent() const {
+    return faults_.silentAfter >= 0 && replies_ >= faults_.silentAfter;
+}
 
 BoardStep Board::Answer(std::vector<std::uint8_t> bytes) {
     expect_ = Expect::Command;

@@ -22,7 +22,7 @@ struct BoardStep {
 // The programmer board with a 24Cxx chip in its socket: 'F' version, 'T' addressing mode,
 // 'C' device select, 'R' read and 'W' write, as the host speaks them.
 class Board {
-public:
+  public:
     Board(int chipType, std::vector<std::uint8_t> contents, std::string version,
           BoardFaults faults);
 
@@ -32,7 +32,7 @@ public:
     // True once after each change of the chip's contents.
     bool TakeChanged();
 
-private:
+  private:
     enum class Expect { Command, ModeByte, SelectByte, AddressLow, AddressHigh, DataByte };
 
     bool Silent() const;

@@ -7,7 +7,7 @@ namespace korvel::sim {
 // A pseudo-terminal whose slave side stands in for the board's serial port. The simulator keeps
 // the slave open itself, so the line survives the host closing and reopening its port.
 class Pty {
-public:
+  public:
     Pty() = default;
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
@@ -17,7 +17,7 @@ public:
     bool Create(const std::string& link, std::string& error);
     int master() const { return master_; }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string link_;

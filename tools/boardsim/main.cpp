@@ -22,11 +22,13 @@ using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
 // One direction of a 9600-baud line: 10 bits a byte, one byte after the other.
 class LineClock {
-public:
+  public:
     explicit LineClock(bool paced) : paced_(paced) {}
     void WaitOneByte() {
         if (!paced_) {
@@ -36,7 +38,7 @@ public:
         std::this_thread::sleep_until(free_);
     }
 
-private:
+  private:
     static constexpr auto kByteTime = std::chrono::nanoseconds(1'041'667);
     bool paced_;
     Clock::time_point free_{};
@@ -71,7 +73,7 @@ void AppendHex(std::string& line, std::uint8_t byte) {
 }
 
 class Server {
-public:
+  public:
     Server(const SimOptions& options, Board& board, int master)
         : options_(options), board_(board), master_(master), rx_(options.pace), tx_(options.pace) {
         if (!options.trace.empty()) {
@@ -104,7 +106,7 @@ public:
         }
     }
 
-private:
+  private:
     void Take(std::uint8_t byte) {
         AppendHex(line_, byte);
         const BoardStep step = board_.Take(byte);
