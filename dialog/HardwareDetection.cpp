@@ -1,5 +1,13 @@
 #include "dialog/KorvelDlg.h"
 
+namespace {
+
+// A board that says more than three bytes sends them back to back: 20 ms of silence, some twenty
+// byte times at 9600 baud, mean it has finished.
+constexpr int kAnswerEndQuietMs = 20;
+
+}  // namespace
+
 void CKorvelDlg::OnSelchangeCombo1() {
     CloseCommPort();
     const int portNumber = m_PortCombo.GetCurSel() + 1;
@@ -11,6 +19,7 @@ void CKorvelDlg::OnSelchangeCombo1() {
         SendByte('F');
         char answer[4] = {};
         if (hComm.Read(reinterpret_cast<std::uint8_t*>(answer), 3) == 3) {
+            hComm.DiscardInputUntilQuiet(kAnswerEndQuietMs);
             answer[3] = '\0';
             text = std::string("Hardware v") + answer;  // ends at a zero byte of the answer
             found = true;

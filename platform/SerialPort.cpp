@@ -168,4 +168,14 @@ void SerialPort::DiscardInput() {
     }
 }
 
+void SerialPort::DiscardInputUntilQuiet(int quietMs) {
+    DiscardInput();
+    std::uint8_t scrap[64];
+    while (fd_ >= 0 && WaitReady(fd_, POLLIN, Clock::now() + milliseconds(quietMs))) {
+        if (read(fd_, scrap, sizeof scrap) <= 0 && errno != EAGAIN && errno != EINTR) {
+            break;
+        }
+    }
+}
+
 }  // namespace korvel

@@ -33,6 +33,8 @@ class SerialPort {
     std::size_t Read(std::uint8_t* data, std::size_t count);
     // Drops whatever has arrived and not been read yet.
     void DiscardInput();
+    // Drops input until none has come for `quietMs`: the tail of an answer still on its way.
+    void DiscardInputUntilQuiet(int quietMs);
 
   private:
     bool Fail(const std::string& what);
