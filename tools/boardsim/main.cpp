@@ -1,5 +1,6 @@
 // korvel-boardsim: the programmer board and its chip, on a pseudo-terminal.
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,9 +8,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <deque>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "tools/boardsim/Board.h"
 #include "tools/boardsim/Pty.h"
@@ -25,24 +26,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 void RequestStop(int) {
     stopRequested = 1;
 }
-
-// One direction of a 9600-baud line: 10 bits a byte, one byte after the other.
-class LineClock {
-  public:
-    explicit LineClock(bool paced) : paced_(paced) {}
-    void WaitOneByte() {
-        if (!paced_) {
-            return;
-        }
-        free_ = std::max(free_, Clock::now()) + kByteTime;
-        std::this_thread::sleep_until(free_);
-    }
-
-  private:
-    static constexpr auto kByteTime = std::chrono::nanoseconds(1'041'667);
-    bool paced_;
-    Clock::time_point free_{};
-};
 
 std::vector<std::uint8_t> LoadImage(const std::string& path) {
     if (path.empty()) {
@@ -72,10 +55,14 @@ void AppendHex(std::string& line, std::uint8_t byte) {
     line += hex;
 }
 
+// Serves the board on the pseudo-terminal. Every byte gets the time it is due: at once, or, on a
+// paced line, one byte time (10 bits at 9600 baud) after the line is free in its direction.
+// Bytes are taken from the line as soon as they come, so that their time is right even while
+// earlier ones are still "on the wire".
 class Server {
   public:
     Server(const SimOptions& options, Board& board, int master)
-        : options_(options), board_(board), master_(master), rx_(options.pace), tx_(options.pace) {
+        : options_(options), board_(board), master_(master) {
         if (!options.trace.empty()) {
             trace_ = std::fopen(options.trace.c_str(), "w");
         }
@@ -88,17 +75,19 @@ class Server {
 
     void Run() {
         while (stopRequested == 0) {
-            pollfd entry{master_, POLLIN, 0};
-            const int ready = poll(&entry, 1, 20);
-            if (ready <= 0) {
+            const bool busy = !fromHost_.empty() || !toHost_.empty();
+            if (!TakeFromLine(busy ? UntilNextDue() : kIdlePoll) && !busy) {
                 SaveIfChanged();  // the line is idle: a good moment for the dump
                 continue;
             }
-            std::uint8_t bytes[256];
-            const ssize_t count = read(master_, bytes, sizeof bytes);
-            for (ssize_t i = 0; i < count; ++i) {
-                rx_.WaitOneByte();
-                Take(bytes[i]);
+            const auto now = Clock::now();
+            while (!fromHost_.empty() && fromHost_.front().due <= now) {
+                Take(fromHost_.front().byte, now);
+                fromHost_.pop_front();
+            }
+            while (!toHost_.empty() && toHost_.front().due <= now) {
+                Send(toHost_.front().byte);
+                toHost_.pop_front();
             }
         }
         if (!options_.dump.empty()) {
@@ -107,17 +96,60 @@ class Server {
     }
 
   private:
-    void Take(std::uint8_t byte) {
+    struct TimedByte {
+        std::uint8_t byte;
+        Clock::time_point due;
+    };
+
+    static constexpr auto kByteTime = std::chrono::nanoseconds(1'041'667);
+    static constexpr auto kIdlePoll = std::chrono::milliseconds(20);
+
+    Clock::time_point Due(Clock::time_point from, Clock::time_point& lineFree) const {
+        if (options_.pace) {
+            lineFree = std::max(from, lineFree) + kByteTime;
+            return lineFree;
+        }
+        return from;
+    }
+
+    // How long the line may be left alone before the next byte falls due.
+    Clock::duration UntilNextDue() const {
+        auto next = Clock::time_point::max();
+        if (!fromHost_.empty()) {
+            next = fromHost_.front().due;
+        }
+        if (!toHost_.empty()) {
+            next = std::min(next, toHost_.front().due);
+        }
+        return std::max(next - Clock::now(), Clock::duration::zero());
+    }
+
+    // Takes in what the host has sent within the time; false when nothing came.
+    bool TakeFromLine(Clock::duration timeout) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+        const timespec wait{static_cast<time_t>(ns / 1'000'000'000),
+                            static_cast<long>(ns % 1'000'000'000)};
+        pollfd entry{master_, POLLIN, 0};
+        if (ppoll(&entry, 1, &wait, nullptr) <= 0) {
+            return false;
+        }
+        std::uint8_t bytes[256];
+        const ssize_t count = read(master_, bytes, sizeof bytes);
+        const auto seen = Clock::now();
+        for (ssize_t i = 0; i < count; ++i) {
+            fromHost_.push_back({bytes[i], Due(seen, hostLineFree_)});
+        }
+        return count > 0;
+    }
+
+    void Take(std::uint8_t byte, Clock::time_point now) {
         AppendHex(line_, byte);
         const BoardStep step = board_.Take(byte);
         if (!step.reply.empty()) {
-            if (options_.delayMs > 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(options_.delayMs));
-            }
             line_ += " ->";
+            const auto start = now + std::chrono::milliseconds(options_.delayMs);
             for (std::uint8_t answer : step.reply) {
-                tx_.WaitOneByte();
-                Send(answer);
+                toHost_.push_back({answer, Due(start, boardLineFree_)});
                 AppendHex(line_, answer);
             }
         }
@@ -152,8 +184,10 @@ class Server {
     const SimOptions& options_;
     Board& board_;
     int master_;
-    LineClock rx_;
-    LineClock tx_;
+    std::deque<TimedByte> fromHost_;
+    std::deque<TimedByte> toHost_;
+    Clock::time_point hostLineFree_{};
+    Clock::time_point boardLineFree_{};
     std::FILE* trace_ = nullptr;
     std::string line_;
 };
@@ -184,6 +218,9 @@ int main(int argc, char** argv) {
     std::printf("%s\n", options.link.c_str());
     std::fflush(stdout);
 
+    if (options.pace) {
+        prctl(PR_SET_TIMERSLACK, 1UL);  // byte times are a millisecond: wake on the microsecond
+    }
     Server server(options, board, pty.master());
     server.Run();
     return 0;

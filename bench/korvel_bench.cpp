@@ -1,0 +1,65 @@
+// korvel-bench: how close Read, Verify and Write come to the 9600-baud line's own time.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "dialog/KorvelDlg.h"
+#include "tests/support/SimulatorProcess.h"
+
+namespace {
+
+// Bytes on the line per address: command, address bytes and reply; a write adds its data.
+constexpr double kByteSeconds = 10.0 / 9600.0;
+
+class QuietHost : public DialogHost {
+public:
+    void ShowStatusTexts(const StatusTexts&) override {}
+    int ShowMessageBox(const std::string& text, const std::string& title, unsigned) override {
+        std::printf("  %s: %s\n", title.c_str(), text.c_str());
+        return IDOK;
+    }
+};
+
+void Measure(const char* label, CKorvelDlg& dlg, void (CKorvelDlg::*operation)(),
+             int lineBytesPerAddress) {
+    const auto start = std::chrono::steady_clock::now();
+    (dlg.*operation)();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double lineSeconds = dlg.eebufsize * lineBytesPerAddress * kByteSeconds;
+    std::printf("  %-7s %8.3f s  %8.3f ms/address  line %7.2f s  ratio %.3f\n", label, seconds,
+                1000.0 * seconds / dlg.eebufsize, lineSeconds, seconds / lineSeconds);
+}
+
+void Run(const char* chip, bool paced) {
+    std::vector<std::string> options = {"--chip", chip};
+    if (paced) {
+        options.push_back("--pace");
+    }
+    SimulatorProcess sim(options);
+    if (!sim.Started()) {
+        std::printf("%s: the board simulator did not start\n", chip);
+        return;
+    }
+    sim.ServeAsPort(2);
+    QuietHost host;
+    CKorvelDlg dlg(host);
+    dlg.OnInitDialog();
+    dlg.m_DeviceCombo.SelectedByUser(FindDevice(chip));
+    dlg.OnSelchangeDeviceCombo();
+    std::printf("%s, %s board (%s)\n", chip, paced ? "9600-baud" : "instant",
+                dlg.m_HwStat.c_str());
+    const int addressBytes = TakesTwoAddressBytes(dlg.device) ? 2 : 1;
+    Measure("Read", dlg, &CKorvelDlg::OnClickReadbutton, 2 + addressBytes);
+    Measure("Verify", dlg, &CKorvelDlg::OnClickVerifybutton, 2 + addressBytes);
+    Measure("Write", dlg, &CKorvelDlg::OnClickWritebutton, 3 + addressBytes);
+}
+
+}  // namespace
+
+int main() {
+    Run("24C256", false);
+    Run("24C32", true);
+    return 0;
+}
