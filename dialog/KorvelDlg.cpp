@@ -1,6 +1,7 @@
 #include "dialog/KorvelDlg.h"
 
 #include "dialog/TextFormat.h"
+#include "platform/TemporaryDirectory.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ bool CKorvelDlg::OnInitDialog() {
     }
     UpdateData();
 
+    tempdir = korvel::TemporaryDirectory();
     filename = "[buffer]";
     eebuf.fill(0xFF);
     // Selecting from the program raises no selection handler: index and size are set here.
