@@ -108,6 +108,7 @@ TEST(ListingDirectory, TempThenTmpdirThenTmpRecordedAtInitialisation) {
     unsetenv("TEMP");
     unsetenv("TMPDIR");
     EXPECT_EQ(korvel::TemporaryDirectory(), "/tmp");
+    unsetenv("KORVEL_COM2");
     if (!tmpdir.empty()) {
         setenv("TMPDIR", tmpdir.c_str(), 1);
     }
@@ -206,9 +207,8 @@ TEST_F(BufferButton, PlantedLinkOrMissingDirectoryIsRefused) {
     dlg.OnClickBufferbutton();
     ASSERT_EQ(host.boxes.size(), 2u);
     for (const RecordedBox& box : host.boxes) {
-        EXPECT_EQ(box.text, "Can't write the file");
-        EXPECT_EQ(box.title, "Error");
-        EXPECT_EQ(box.style, 0u);
+        EXPECT_EQ(box.title + " " + std::to_string(box.style) + ": " + box.text,
+                  "Error 0: Can't write the file");
     }
     EXPECT_EQ(host.ActionTexts(), (Texts{"Ready.", "Ready."}));
     EXPECT_EQ(ReadText(dir.File("victim")), "keep");

@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr unsigned kWarning = 0x30, kQuestion = 0x14, kError = 0x10;
-const char* const kReadOnly = "Can't write to file.\nFile is read only ?";
+// Styles: warning 0x30 = 48, overwrite question 0x14 = 20, error 0x10 = 16.
+const std::string kReadOnly = "Error 16: Can't write to file.\nFile is read only ?";
 
 Bytes Pattern(std::size_t count, unsigned seed) {
     Bytes bytes(count);
@@ -34,6 +34,11 @@ std::string Lower(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+// A message box as one text, to compare in one go.
+std::string Box(const RecordedBox& box) {
+    return box.title + " " + std::to_string(box.style) + ": " + box.text;
 }
 
 fs::perms NewFilePermissions() {
@@ -106,10 +111,8 @@ TEST_F(ImageFiles, OpenStoresFromTheStartAndShowsTheCountRead) {
     dialogs.answers = {Make("long.bin", longer)};
     dlg.OnClickOpenbutton();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text,
-              "File size is > EEPROM size !\nOnly the first 256 bytes will be used.");
-    EXPECT_EQ(host.boxes[0].title, "Warning");
-    EXPECT_EQ(host.boxes[0].style, kWarning);
+    EXPECT_EQ(Box(host.boxes[0]),
+              "Warning 48: File size is > EEPROM size !\nOnly the first 256 bytes will be used.");
     EXPECT_EQ(host.Last().size, "Size: 300 bytes");
     EXPECT_TRUE(Loaded(longer));
     EXPECT_EQ(dlg.eebufsize, 256);
@@ -174,9 +177,7 @@ TEST_F(ImageFiles, ReadErrorIsReportedNotTakenAsTheEnd) {
     dialogs.answers = {dir.path().string()};
     dlg.OnClickOpenbutton();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "Can't read the whole file.\nRead error !");
-    EXPECT_EQ(host.boxes[0].title, "Error");
-    EXPECT_EQ(host.boxes[0].style, kError);
+    EXPECT_EQ(Box(host.boxes[0]), "Error 16: Can't read the whole file.\nRead error !");
     EXPECT_EQ(host.Last().size, "Size: 0 bytes");
 }
 
@@ -203,9 +204,7 @@ TEST_F(ImageFiles, OverwriteAskedFirstAndKeepsPermissionsAndLinks) {
     dialogs.answers = {dir.File("link.bin")};
     dlg.OnClickSavebutton();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, "File exist. Overwrite ?");
-    EXPECT_EQ(host.boxes[0].title, "Warning");
-    EXPECT_EQ(host.boxes[0].style, kQuestion);
+    EXPECT_EQ(Box(host.boxes[0]), "Warning 20: File exist. Overwrite ?");
     EXPECT_EQ(ReadFileBytes(path), Bytes(dlg.eebuf.begin(), dlg.eebuf.begin() + 256));
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     EXPECT_TRUE(fs::is_symlink(dir.File("link.bin")));
@@ -235,10 +234,8 @@ TEST_F(ImageFiles, ReadOnlyFileIsAskedAboutThenRefusedAndKept) {
     dialogs.answers = {path};
     dlg.OnClickSavebutton();
     ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(host.boxes[0].style, kQuestion);
-    EXPECT_EQ(host.boxes[1].text, kReadOnly);
-    EXPECT_EQ(host.boxes[1].title, "Error");
-    EXPECT_EQ(host.boxes[1].style, kError);
+    EXPECT_EQ(Box(host.boxes[0]), "Warning 20: File exist. Overwrite ?");
+    EXPECT_EQ(Box(host.boxes[1]), kReadOnly);
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(dlg.filename, Lower(path));
     EXPECT_TRUE(host.pushes.empty());
@@ -246,7 +243,7 @@ TEST_F(ImageFiles, ReadOnlyFileIsAskedAboutThenRefusedAndKept) {
 
     dialogs.answers = {dir.File("no-such-directory/new.bin")};
     dlg.OnClickSavebutton();
-    EXPECT_EQ(host.boxes.back().text, kReadOnly);
+    EXPECT_EQ(Box(host.boxes.back()), kReadOnly);
 }
 
 TEST_F(ImageFiles, ReadOnlyDirectoryRefusesForAnOrdinaryUser) {
@@ -263,8 +260,8 @@ TEST_F(ImageFiles, ReadOnlyDirectoryRefusesForAnOrdinaryUser) {
         dialogs.answers = {path, dir.File("in/new.bin")};
         dlg.OnClickSavebutton();
         dlg.OnClickSavebutton();
-        return host.boxes.size() == 3 && host.boxes[1].text == kReadOnly &&
-               host.boxes[2].text == kReadOnly;
+        return host.boxes.size() == 3 && Box(host.boxes[1]) == kReadOnly &&
+               Box(host.boxes[2]) == kReadOnly;
     }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_FALSE(fs::exists(dir.File("in/new.bin")));
@@ -282,10 +279,9 @@ TEST_F(ImageFiles, FailedWriteIsReportedAndTheOldFileKept) {
         dialogs.answers = {path, dir.File("new.bin")};
         dlg.OnClickSavebutton();
         dlg.OnClickSavebutton();
-        return host.boxes.size() == 3 &&
-               host.boxes[1].text == "Can't save the file.\nDisk full or write error !" &&
-               host.boxes[1].title == "Error" && host.boxes[1].style == kError &&
-               host.boxes[2].text == host.boxes[1].text && host.pushes.empty();
+        return host.boxes.size() == 3 && host.pushes.empty() &&
+               Box(host.boxes[1]) == "Error 16: Can't save the file.\nDisk full or write error !" &&
+               Box(host.boxes[2]) == Box(host.boxes[1]);
     }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(Entries(), 1u);
