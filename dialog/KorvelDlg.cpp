@@ -1,6 +1,7 @@
 #include "dialog/KorvelDlg.h"
 
 #include "dialog/TextFormat.h"
+#include "platform/TemporaryDirectory.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ void CKorvelDlg::InitialiseState() {
     }
     UpdateData();
 
+    tempdir = korvel::TemporaryDirectory();
     filename = "[buffer]";
     eebuf.fill(0xFF);
     // Selecting from the program raises no selection handler: index and size are set here.

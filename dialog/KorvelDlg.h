@@ -73,6 +73,8 @@ class CKorvelDlg {
     std::int8_t device = 0;      // catalogue index of the selected device
     // "[buffer]" or the lower-cased path of the last opened or saved image; never cut short.
     std::string filename;
+    // Where the buffer listing goes: TEMP, else TMPDIR, else /tmp, as found at initialisation.
+    std::string tempdir;
 
     korvel::SerialPort hComm;
     char reply = 0;  // the byte last received from the board

@@ -1,0 +1,52 @@
+#include <cstdlib>
+#include <ctime>
+
+#include "dialog/KorvelDlg.h"
+#include "dialog/ListingText.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/Launcher.h"
+
+namespace {
+
+constexpr const char* kListingName = "BUFFER.TXT";
+constexpr const char* kDefaultViewer = "xdg-open";
+
+// KORVEL_VIEWER names the program (not a command line) that shows the listing.
+std::string ViewerProgram() {
+    const char* viewer = std::getenv("KORVEL_VIEWER");
+    return viewer != nullptr && *viewer != '\0' ? viewer : kDefaultViewer;
+}
+
+std::string ListingPath(const std::string& directory) {
+    const bool endsInSlash = !directory.empty() && directory.back() == '/';
+    return directory + (endsInSlash ? "" : "/") + kListingName;
+}
+
+}  // namespace
+
+// The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
+// once it is complete; in a shared directory a link planted there is refused, not followed.
+void CKorvelDlg::OnClickBufferbutton() {
+    const std::string path = ListingPath(tempdir);
+    korvel::AtomicFileWriter out;
+    if (!out.Open(path)) {
+        MessageBox("Can't write the file", "Error", MB_OK);
+    } else {
+        m_Action = "Dumping...";
+        UpdateData();
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        const std::string listing =
+            BufferListingText(filename, kDevices[device].name, eebuf.data(), eebufsize, local);
+        if (!out.Write(listing.data(), listing.size()) || !out.Commit()) {
+            MessageBox("Can't write the file", "Error", MB_OK);
+        } else {
+            m_Action = "Launching app...";
+            UpdateData();
+            korvel::StartDetached(ViewerProgram(), path);
+        }
+    }
+    m_Action = "Ready.";
+    UpdateData();
+}
