@@ -12,12 +12,13 @@ const char* const kCliUsage =
     "                 24C256 (default 24C02)\n"
     "  --in FILE      load this image before the operations\n"
     "  --out FILE     save the image (device size bytes) after them\n"
-    "operations: detect, read, verify, blank, erase, write\n"
+    "operations: detect, read, verify, blank, erase, write, and list, which writes the\n"
+    "            buffer listing and prints its path\n"
     "Exit status 0 when every operation succeeded, 1 when one failed, 2 on a usage error.\n";
 
 namespace {
 
-const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase", "write"};
+const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase", "write", "list"};
 
 }  // namespace
 

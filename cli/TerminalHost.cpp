@@ -34,7 +34,9 @@ int TerminalHost::ShowMessageBox(const std::string& text, const std::string& tit
     return question ? IDYES : IDOK;
 }
 
-bool TerminalHost::TakeComplaint() { return std::exchange(complaint_, false); }
+bool TerminalHost::TakeComplaint() {
+    return std::exchange(complaint_, false);
+}
 
 void TerminalHost::EndProgressLine() {
     if (shownWidth_ > 0) {

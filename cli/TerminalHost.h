@@ -8,15 +8,14 @@
 // error, each message box as a line "Title: text" on standard output. Yes/no questions are
 // answered yes: the user named the file on the command line.
 class TerminalHost : public DialogHost {
-public:
+  public:
     void ShowStatusTexts(const StatusTexts& texts) override;
-    int ShowMessageBox(const std::string& text, const std::string& title,
-                       unsigned style) override;
+    int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override;
 
     // Whether a box since the last call complained: an error, or a failed check.
     bool TakeComplaint();
 
-private:
+  private:
     void EndProgressLine();
 
     std::string action_ = "Korvel v3.0";

@@ -1,4 +1,5 @@
 // korvel-cli: the dialog's operations from the command line, for scripts and production benches.
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/CliOptions.h"
@@ -48,6 +49,13 @@ bool RunOperation(CKorvelDlg& dlg, TerminalHost& host, const CliOptions& options
     if (word == "detect") {
         return Detect(dlg, options.port);
     }
+    if (word == "list") {
+        const std::string path = dlg.WriteBufferListing(false);
+        if (!path.empty()) {
+            std::printf("%s\n", path.c_str());
+        }
+        return !path.empty();
+    }
     for (const DeviceOperationWord& operation : kDeviceOperations) {
         if (word != operation.word) {
             continue;
@@ -78,7 +86,9 @@ int main(int argc, char** argv) {
     dlg.OnSelchangeDeviceCombo();
 
     bool ok = options.in.empty() || OnFile(dlg, host, options.in, IDC_OPENBUTTON);
-    if (ok && !options.operations.empty() && options.operations.front() != "detect") {
+    const bool needsBoard = std::any_of(options.operations.begin(), options.operations.end(),
+                                        [](const std::string& word) { return word != "list"; });
+    if (ok && needsBoard && options.operations.front() != "detect") {
         Detect(dlg, options.port);
     }
     for (const std::string& word : options.operations) {

@@ -24,13 +24,18 @@ std::string ListingPath(const std::string& directory) {
 
 }  // namespace
 
+void CKorvelDlg::OnClickBufferbutton() {
+    WriteBufferListing(true);
+}
+
 // The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
 // once it is complete; in a shared directory a link planted there is refused, not followed.
-void CKorvelDlg::OnClickBufferbutton() {
-    const std::string path = ListingPath(tempdir);
+std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
+    std::string path = ListingPath(tempdir);
     korvel::AtomicFileWriter out;
     if (!out.Open(path)) {
         MessageBox("Can't write the file", "Error", MB_OK);
+        path.clear();
     } else {
         m_Action = "Dumping...";
         UpdateData();
@@ -41,7 +46,8 @@ void CKorvelDlg::OnClickBufferbutton() {
             BufferListingText(filename, kDevices[device].name, eebuf.data(), eebufsize, local);
         if (!out.Write(listing.data(), listing.size()) || !out.Commit()) {
             MessageBox("Can't write the file", "Error", MB_OK);
-        } else {
+            path.clear();
+        } else if (startViewer) {
             m_Action = "Launching app...";
             UpdateData();
             korvel::StartDetached(ViewerProgram(), path);
@@ -49,4 +55,5 @@ void CKorvelDlg::OnClickBufferbutton() {
     }
     m_Action = "Ready.";
     UpdateData();
+    return path;
 }

@@ -48,6 +48,9 @@ class CKorvelDlg {
     void OnClickOpenbutton();
     void OnClickSavebutton();
     void OnClickBufferbutton();
+    // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
+    // listing's path, or an empty text when it could not be written.
+    std::string WriteBufferListing(bool startViewer);
 
     // Serial link to the programmer board.
     bool OpenCommPort(char PortNumber);

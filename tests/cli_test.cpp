@@ -9,7 +9,9 @@
 
 namespace {
 
-ProgramResult Cli(const std::vector<std::string>& args) { return RunProgram(KORVEL_CLI, args); }
+ProgramResult Cli(const std::vector<std::string>& args) {
+    return RunProgram(KORVEL_CLI, args);
+}
 
 TEST(Cli, ReadsAChipIntoAFile) {
     TempDir dir;
@@ -87,6 +89,27 @@ TEST(Cli, ImageFilesThatCannotBeUsedAreReported) {
     result = Cli({"--out", dir.File("no-such-dir/chip.bin")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("Error: "), std::string::npos);
+}
+
+TEST(Cli, LoadsWithTheWindowsRulesAndListsTheImage) {
+    TempDir dir;
+    std::vector<std::uint8_t> image(300, 0x41);
+    image[0] = '%';
+    WriteFileBytes(dir.File("Long.BIN"), image);
+    setenv("TEMP", dir.path().c_str(), 1);
+    const auto result = Cli({"--in", dir.File("Long.BIN"), "list"});
+    unsetenv("TEMP");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "Warning: File size is > EEPROM size ! Only the first 256 bytes will be used.\n" +
+                  dir.File("BUFFER.TXT") + "\n");
+    const auto listing = ReadFileBytes(dir.File("BUFFER.TXT"));
+    const std::string text(listing.begin(), listing.end());
+    std::string shown = dir.File("long.bin");
+    std::transform(shown.begin(), shown.end(), shown.begin(), ::tolower);
+    EXPECT_NE(text.find("File: " + shown + "         Size: 256 bytes\r\n"), std::string::npos);
+    EXPECT_NE(text.find("0000   25 41 41"), std::string::npos);
+    EXPECT_NE(text.find("00F0   41"), std::string::npos);
 }
 
 }  // namespace
