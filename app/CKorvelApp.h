@@ -1,0 +1,8 @@
+#pragma once
+
+// The application: runs the main dialog modally and then lets the program end.
+class CKorvelApp {
+  public:
+    // Returns false: the program has no message loop of its own after the dialog.
+    bool InitInstance();
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <functional>
+
+// Runs the window's handlers one at a time. While one runs, the window keeps answering the
+// platform (paint, window-manager pings) through KeepAnswering, but takes no click, key, wheel
+// or list change and refuses to close; message boxes and file dialogs that the handler opens
+// work as usual. A handler asked for while another runs does not run.
+class BusyGuard : public QObject {
+  public:
+    explicit BusyGuard(QWidget& window);
+    ~BusyGuard() override;
+
+    // Runs the handler unless one is running already; true when it ran.
+    bool Run(const std::function<void()>& handler);
+    bool Busy() const { return busy_; }
+
+    // Called often by a running handler: lets pending events through a few times a second.
+    void KeepAnswering();
+
+  protected:
+    bool eventFilter(QObject* target, QEvent* event) override;
+
+  private:
+    bool IsInputToWindow(QObject* target) const;
+
+    QWidget& window_;
+    bool busy_ = false;
+    QElapsedTimer sinceAnswered_;
+};

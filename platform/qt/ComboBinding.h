@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QComboBox>
+#include <functional>
+
+#include "platform/CComboBox.h"
+
+// Shows a headless drop-down list in a QComboBox. Only a choice the user makes comes back (the
+// `activated` signal); what the program selects is shown with the signals blocked.
+class ComboBinding : public korvel::ComboView {
+  public:
+    // `chosen` runs with the position the user picked.
+    ComboBinding(QComboBox& widget, korvel::CComboBox& list, std::function<void(int)> chosen);
+    ~ComboBinding() override;
+    ComboBinding(const ComboBinding&) = delete;
+    ComboBinding& operator=(const ComboBinding&) = delete;
+
+    void ShowItems(const std::vector<std::string>& items, int selected) override;
+
+  private:
+    QComboBox& widget_;
+    korvel::CComboBox& list_;
+};

@@ -1,0 +1,38 @@
+#include "platform/qt/QtDialogHost.h"
+
+namespace {
+
+// True when the label's text changed.
+bool Show(QLabel& label, const QString& text) {
+    if (label.text() == text) {
+        return false;
+    }
+    label.setText(text);
+    return true;
+}
+
+}  // namespace
+
+QtDialogHost::QtDialogHost(QWidget& owner, const StatusLabels& labels, MessageBoxPresenter& boxes,
+                           std::function<void()> afterPush)
+    : owner_(owner), labels_(labels), boxes_(boxes), afterPush_(std::move(afterPush)) {}
+
+void QtDialogHost::ShowStatusTexts(const StatusTexts& texts) {
+    if (Show(*labels_.action, QString::fromStdString(texts.action)) &&
+        labels_.action->isVisible()) {
+        labels_.action->repaint();
+        ++actionRepaints_;
+    }
+    Show(*labels_.file, QString::fromStdString(texts.file));
+    Show(*labels_.size, QString::fromStdString(texts.size));
+    // The board's bytes are not UTF-8: each shows as one character.
+    Show(*labels_.hardware,
+         QString::fromLatin1(texts.hardware.data(), static_cast<qsizetype>(texts.hardware.size()))
+             .left(kHardwareLineLimit));
+    afterPush_();
+}
+
+int QtDialogHost::ShowMessageBox(const std::string& text, const std::string& title,
+                                 unsigned style) {
+    return boxes_.Show(owner_, text, title, style);
+}

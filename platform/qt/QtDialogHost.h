@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLabel>
+#include <functional>
+
+#include "dialog/DialogHost.h"
+#include "platform/qt/MessageBoxes.h"
+
+// The controls that show the four status texts.
+struct StatusLabels {
+    QLabel* action;
+    QLabel* file;
+    QLabel* size;
+    QLabel* hardware;
+};
+
+// The dialog's texts and message boxes in the window. A push changes only the labels whose
+// text changed; the action line is painted at once when it changes, so that progress shows
+// while an operation holds the window, and is not painted again for an unchanged text (a
+// 24C256 pushes 32 768 times but its percentage changes only 100 times).
+class QtDialogHost : public DialogHost {
+  public:
+    QtDialogHost(QWidget& owner, const StatusLabels& labels, MessageBoxPresenter& boxes,
+                 std::function<void()> afterPush);
+
+    void ShowStatusTexts(const StatusTexts& texts) override;
+    int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override;
+
+    // How often the action line was painted at once.
+    int ActionRepaints() const { return actionRepaints_; }
+
+  private:
+    QWidget& owner_;
+    StatusLabels labels_;
+    MessageBoxPresenter& boxes_;
+    std::function<void()> afterPush_;
+    int actionRepaints_ = 0;
+};
+
+// The hardware line holds at most this many characters, whatever the board answered.
+constexpr int kHardwareLineLimit = 20;

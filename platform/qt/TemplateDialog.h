@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "platform/qt/DialogUnits.h"
+#include "resources/DialogTemplates.h"
+
+// A dialog built from a template: fixed size, every control at its place in dialog units of
+// the dialog font, created in template order, which is also the tab order. Group boxes and
+// texts take no focus; group boxes stay beneath the controls they frame and let clicks
+// through. Enter with no default button accepts, Esc and the close box reject.
+class TemplateDialog : public QDialog {
+  public:
+    explicit TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+
+    const DialogTemplate& Template() const { return template_; }
+    const DialogUnits& Units() const { return units_; }
+    // The control with this identifier, or nullptr.
+    QWidget* Control(int id) const;
+    // Every control, in template order.
+    const std::vector<QWidget*>& Controls() const { return controls_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QWidget* Create(const ControlTemplate& control);
+
+    const DialogTemplate& template_;
+    DialogUnits units_;
+    std::vector<QWidget*> controls_;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+
+// The program's resources that are plain data: dialog templates in dialog units, resource
+// identifiers and the one string resource. The window toolkit builds its windows from these.
+
+enum ResourceId : int {
+    IDD_ABOUTBOX = 100,
+    IDS_ABOUTBOX = 101,
+    IDD_KORVEL_DIALOG = 102,
+    IDR_MAINFRAME = 130,  // the eight-pin chip icon
+    IDB_LOGO = 133,       // the logotype of the About box
+};
+
+// The About command, as the window's menu raises it.
+constexpr unsigned IDM_ABOUTBOX = 0x0010;
+constexpr const char* kAboutMenuText = "&About Korvel...";  // string 101
+
+constexpr int IDOK_BUTTON = 1;  // the About box's OK
+
+enum class ControlKind {
+    CommandButton,  // picture above caption; clicks go to the dialog's routing
+    DropDownList,   // choose-only list
+    GroupBox,
+    Text,
+    FileDialog,  // the file-dialog component: a place in the template, nothing to see
+    Picture,     // a bitmap at its own size
+    PushButton,
+};
+
+enum ControlStyle : unsigned {
+    kTabStop = 1u << 0,
+    kCentered = 1u << 1,
+    kWordWrap = 1u << 2,
+    kSunken = 1u << 3,
+    kDefaultButton = 1u << 4,
+};
+
+struct ControlTemplate {
+    int id;  // 0 for controls nobody refers to
+    ControlKind kind;
+    const char* text;  // caption or template text; "&&" shows one ampersand where mnemonics apply
+    const char* picture;      // picture resource name, or nullptr
+    int x, y, width, height;  // dialog units
+    unsigned style;
+};
+
+struct DialogTemplate {
+    int id;
+    const char* caption;
+    int width, height;  // dialog units
+    bool minimizeBox;
+    const ControlTemplate* controls;  // in template order, which is also the tab order
+    std::size_t count;
+};
+
+extern const DialogTemplate kMainDialogTemplate;   // 102
+extern const DialogTemplate kAboutDialogTemplate;  // 100

@@ -1,0 +1,329 @@
+#!/usr/bin/env python3
+"""Draws the program's pictures and writes them as XPM files into pictures/.
+
+The eight 32 x 32 button pictures and the chip icon use the 16 standard colours and a
+transparent ground; the 128 x 47 logotype is black on white with a grey shadow. Run it again
+after changing a drawing: python3 resources/draw_pictures.py
+"""
+import math
+import os
+
+PALETTE = {
+    ".": None,  # transparent
+    "k": (0x00, 0x00, 0x00), "m": (0x80, 0x00, 0x00), "g": (0x00, 0x80, 0x00),
+    "o": (0x80, 0x80, 0x00), "n": (0x00, 0x00, 0x80), "p": (0x80, 0x00, 0x80),
+    "t": (0x00, 0x80, 0x80), "s": (0xC0, 0xC0, 0xC0), "d": (0x80, 0x80, 0x80),
+    "r": (0xFF, 0x00, 0x00), "l": (0x00, 0xFF, 0x00), "y": (0xFF, 0xFF, 0x00),
+    "b": (0x00, 0x00, 0xFF), "f": (0xFF, 0x00, 0xFF), "a": (0x00, 0xFF, 0xFF),
+    "w": (0xFF, 0xFF, 0xFF),
+}
+
+
+class Canvas:
+    def __init__(self, width, height, ground="."):
+        self.width, self.height = width, height
+        self.cells = [[ground] * width for _ in range(height)]
+
+    def dot(self, x, y, c):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.cells[y][x] = c
+
+    def fill(self, x0, y0, x1, y1, c):
+        """Fills the rectangle with corners (x0, y0) and (x1, y1), both included."""
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                self.dot(x, y, c)
+
+    def box(self, x0, y0, x1, y1, inside, edge):
+        self.fill(x0, y0, x1, y1, edge)
+        self.fill(x0 + 1, y0 + 1, x1 - 1, y1 - 1, inside)
+
+    def line(self, x0, y0, x1, y1, c):
+        steps = max(abs(x1 - x0), abs(y1 - y0), 1)
+        for i in range(steps + 1):
+            self.dot(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps), c)
+
+    def polygon(self, points, c):
+        """Fills the polygon, sampling each pixel at its centre."""
+        for y in range(self.height):
+            for x in range(self.width):
+                if inside_polygon(points, x + 0.5, y + 0.5):
+                    self.dot(x, y, c)
+
+    def outline(self, points, c):
+        for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+            self.line(x0, y0, x1, y1, c)
+
+    def disc(self, cx, cy, r, c):
+        for y in range(self.height):
+            for x in range(self.width):
+                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
+                    self.dot(x, y, c)
+
+    def xpm(self, name):
+        used = sorted({c for row in self.cells for c in row})
+        lines = ["/* XPM */", "static const char* const %s[] = {" % name,
+                 '"%d %d %d 1",' % (self.width, self.height, len(used))]
+        for c in used:
+            colour = PALETTE[c]
+            value = "None" if colour is None else "#%02X%02X%02X" % colour
+            lines.append('"%s c %s",' % (c, value))
+        lines += ['"%s",' % "".join(row) for row in self.cells]
+        lines[-1] = lines[-1].rstrip(",")
+        lines.append("};")
+        return "\n".join(lines) + "\n"
+
+
+def inside_polygon(points, x, y):
+    inside = False
+    for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            inside = not inside
+    return inside
+
+
+def open_folder():
+    c = Canvas(32, 32)
+    c.polygon([(2, 8), (9, 8), (11, 10), (24, 10), (24, 27), (2, 27)], "o")  # back
+    c.polygon([(3, 9), (9, 9), (11, 11), (23, 11), (23, 26), (3, 26)], "y")
+    c.box(9, 3, 22, 20, "w", "k")  # the sheet
+    for y in (6, 9, 12, 15):
+        c.line(11, y, 20, y, "d")
+    front = [(2, 27), (7, 15), (30, 15), (25, 27)]
+    c.polygon(front, "y")
+    c.outline(front, "o")
+    c.outline([(2, 8), (9, 8), (11, 10), (24, 10), (24, 15)], "o")
+    c.line(2, 8, 2, 27, "o")
+    return c
+
+
+def diskette():
+    c = Canvas(32, 32)
+    c.polygon([(3, 3), (26, 3), (29, 6), (29, 29), (3, 29)], "n")
+    c.outline([(3, 3), (26, 3), (29, 6), (29, 29), (3, 29)], "k")
+    c.box(9, 3, 23, 12, "s", "k")  # shutter
+    c.fill(18, 5, 21, 10, "n")
+    c.box(6, 16, 26, 29, "w", "k")  # label
+    for y in (19, 22, 25):
+        c.line(8, y, 24, y, "d")
+    c.fill(4, 26, 5, 27, "k")  # write-protect hole
+    return c
+
+
+def open_book():
+    c = Canvas(32, 32)
+    c.polygon([(1, 9), (15, 11), (16, 28), (1, 26)], "m")  # covers
+    c.polygon([(16, 11), (30, 9), (30, 26), (16, 28)], "m")
+    left = [(2, 7), (9, 6), (15, 8), (15, 26), (9, 24), (2, 25)]
+    right = [(16, 8), (22, 6), (29, 7), (29, 25), (22, 24), (16, 26)]
+    c.polygon(left, "w")
+    c.polygon(right, "w")
+    c.outline(left, "k")
+    c.outline(right, "k")
+    for i in range(5):
+        y = 11 + 3 * i
+        c.line(4, y, 13, y + 1, "d")
+        c.line(18, y + 1, 27, y, "d")
+    c.line(15, 8, 15, 27, "k")
+    c.line(16, 8, 16, 27, "d")
+    return c
+
+
+def writing_pad():
+    c = Canvas(32, 32)
+    c.box(4, 5, 24, 30, "w", "k")
+    c.fill(5, 4, 23, 6, "d")  # binding
+    for x in range(6, 24, 3):
+        c.fill(x, 2, x, 6, "k")
+    c.line(8, 7, 8, 29, "r")  # margin
+    for y in range(10, 29, 3):
+        c.line(5, y, 23, y, "a")
+    pen = [(27, 4), (30, 7), (15, 24), (12, 21)]
+    c.polygon(pen, "y")
+    c.outline(pen, "k")
+    c.polygon([(12, 21), (15, 24), (10, 26)], "s")  # the tip
+    c.line(10, 26, 12, 24, "k")
+    c.line(27, 4, 30, 7, "r")
+    return c
+
+
+def blank_sheets():
+    c = Canvas(32, 32)
+    for i in range(4):
+        x, y = 11 - 3 * i, 2 + 3 * i
+        c.box(x, y, x + 17, y + 20, "w", "k")
+        c.line(x + 1, y + 20, x + 17, y + 20, "d")
+    return c
+
+
+def eraser():
+    c = Canvas(32, 32)
+    top = [(8, 12), (20, 4), (29, 9), (17, 17)]
+    sleeve_front = [(3, 16), (12, 21), (17, 17), (8, 12)]
+    front = [(12, 21), (12, 26), (29, 14), (29, 9), (17, 17)]
+    c.polygon(top, "r")
+    c.polygon([(3, 16), (12, 21), (12, 26), (3, 21)], "m")  # left end, in shade
+    c.polygon(front, "m")
+    c.polygon([(8, 12), (13, 9), (22, 14), (17, 17)], "w")  # paper sleeve on top
+    c.polygon(sleeve_front, "w")
+    c.outline(top, "k")
+    c.outline([(3, 16), (12, 21), (12, 26), (3, 21)], "k")
+    c.outline(front, "k")
+    c.line(13, 9, 22, 14, "k")
+    c.line(22, 14, 22, 21, "k")
+    for x, y in ((5, 28), (9, 29), (14, 29), (18, 28)):
+        c.fill(x, y, x + 1, y, "d")
+    return c
+
+
+def equals_sign():
+    c = Canvas(32, 32)
+    for y in (8, 18):
+        c.box(4, y, 27, y + 6, "g", "k")
+        c.line(5, y + 1, 26, y + 1, "l")
+    return c
+
+
+def magnifying_glass():
+    c = Canvas(32, 32)
+    handle = [(18, 21), (21, 18), (30, 27), (27, 30)]
+    c.polygon(handle, "m")
+    c.outline(handle, "k")
+    c.disc(12.5, 12.5, 10.5, "k")
+    c.disc(12.5, 12.5, 9, "s")
+    c.disc(12.5, 12.5, 7.5, "a")
+    c.disc(10, 10, 2.5, "w")  # glint
+    return c
+
+
+def chip():
+    c = Canvas(32, 32)
+    for i in range(4):
+        y = 6 + 6 * i
+        c.box(3, y, 9, y + 2, "s", "d")  # pins
+        c.box(22, y, 28, y + 2, "s", "d")
+    c.box(8, 2, 23, 29, "d", "k")
+    c.fill(9, 3, 22, 28, "k")
+    c.disc(15.5, 1.5, 3.6, "d")  # the notch at pin 1's end
+    c.disc(15.5, 1.5, 2.6, ".")
+    c.fill(8, 0, 23, 1, ".")
+    c.disc(12, 8, 1.5, "w")  # pin 1 mark
+    return c
+
+
+# The logotype: heavy letters as shapes, sampled several times per pixel for smooth edges.
+def ring(cx, cy, rx, ry, inner_rx, inner_ry):
+    def test(x, y):
+        outer = ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1
+        inner = ((x - cx) / inner_rx) ** 2 + ((y - cy) / inner_ry) ** 2 <= 1
+        return outer and not inner
+    return test
+
+
+def rect(x0, y0, x1, y1):
+    return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
+
+
+def poly(points):
+    return lambda x, y: inside_polygon(points, x, y)
+
+
+def minus(shape, hole):
+    return lambda x, y: shape(x, y) and not hole(x, y)
+
+
+def logo_shapes():
+    top, xtop, base = 8, 17, 36  # cap height, x-height, baseline
+    shapes = []
+    x = 6  # K
+    shapes += [rect(x, top, x + 6, base),
+               poly([(x + 6, xtop + 5), (x + 15, top), (x + 23, top), (x + 8, base - 7)]),
+               poly([(x + 9, xtop + 1), (x + 23, base), (x + 15, base), (x + 6, base - 10)])]
+    x = 31  # o
+    shapes.append(ring(x + 9.5, 26.5, 9.5, 9.8, 3.3, 4.6))
+    x = 51  # r
+    shapes += [rect(x, xtop, x + 6, base),
+               poly([(x + 6, xtop + 4), (x + 10, xtop), (x + 15, xtop), (x + 15, xtop + 6),
+                     (x + 11, xtop + 6), (x + 6, xtop + 10)])]
+    x = 67  # v
+    shapes.append(poly([(x, xtop), (x + 7, xtop), (x + 10.5, base - 7), (x + 14, xtop),
+                        (x + 21, xtop), (x + 14, base), (x + 7, base)]))
+    x = 89  # e
+    shapes += [minus(ring(x + 9.5, 26.5, 9.5, 9.8, 3.3, 4.6), rect(x + 10, 27.5, x + 20, 31)),
+               rect(x + 2, 24.5, x + 17, 27.5)]
+    x = 111  # l
+    shapes.append(rect(x, top, x + 6, base))
+    return shapes
+
+
+def coverage(shapes, width, height, samples=4):
+    grid = [[0.0] * width for _ in range(height)]
+    for y in range(height):
+        for x in range(width):
+            hits = 0
+            for sy in range(samples):
+                for sx in range(samples):
+                    px, py = x + (sx + 0.5) / samples, y + (sy + 0.5) / samples
+                    hits += any(shape(px, py) for shape in shapes)
+            grid[y][x] = hits / (samples * samples)
+    return grid
+
+
+def blur(grid, radius):
+    height, width = len(grid), len(grid[0])
+    out = [[0.0] * width for _ in range(height)]
+    for y in range(height):
+        for x in range(width):
+            total, count = 0.0, 0
+            for dy in range(-radius, radius + 1):
+                for dx in range(-radius, radius + 1):
+                    if 0 <= y + dy < height and 0 <= x + dx < width:
+                        total += grid[y + dy][x + dx]
+                    count += 1
+            out[y][x] = total / count
+    return out
+
+
+def logo_xpm(name):
+    width, height = 128, 47
+    letters = coverage(logo_shapes(), width, height)
+    offset = 3
+    shifted = [[letters[y - offset][x - offset] if y >= offset and x >= offset else 0.0
+                for x in range(width)] for y in range(height)]
+    shadow = blur(blur(shifted, 1), 1)
+    levels = 16
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            ground = 1.0 - 0.45 * shadow[y][x]  # soft grey under the letters
+            value = ground * (1.0 - letters[y][x])
+            row.append(min(levels - 1, int(value * (levels - 1) + 0.5)))
+        rows.append(row)
+    symbols = "0123456789ABCDEF"
+    used = sorted({v for row in rows for v in row})
+    lines = ["/* XPM */", "static const char* const %s[] = {" % name,
+             '"%d %d %d 1",' % (width, height, len(used))]
+    for v in used:
+        grey = round(v * 255 / (levels - 1))
+        lines.append('"%s c #%02X%02X%02X",' % (symbols[v], grey, grey, grey))
+    lines += ['"%s",' % "".join(symbols[v] for v in row) for row in rows]
+    lines[-1] = lines[-1].rstrip(",")
+    lines.append("};")
+    return "\n".join(lines) + "\n"
+
+
+def main():
+    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures")
+    pictures = {"open": open_folder, "save": diskette, "read": open_book,
+                "write": writing_pad, "blank": blank_sheets, "erase": eraser,
+                "verify": equals_sign, "buffer": magnifying_glass, "chip": chip}
+    for name, draw in pictures.items():
+        with open(os.path.join(here, name + ".xpm"), "w") as out:
+            out.write(draw().xpm(name))
+    with open(os.path.join(here, "logo.xpm"), "w") as out:
+        out.write(logo_xpm("logo"))
+
+
+if __name__ == "__main__":
+    main()
