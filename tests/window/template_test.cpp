@@ -192,6 +192,34 @@ TEST(MainTemplate, TabVisitsTheTemplateOrderAndSkipsDisabledButtons) {
                                 IDC_BUFFERBUTTON, IDC_DEVICECOMBO, IDC_PORTCOMBO}));
 }
 
+// Every fixed text shows whole on one line of its control.
+void ExpectTextsFit(const TemplateDialog& window, const std::vector<QString>& moreForHardware) {
+    for (std::size_t i = 0; i < window.Controls().size(); ++i) {
+        const auto* label = qobject_cast<const QLabel*>(window.Controls()[i]);
+        if (label == nullptr || label->text().isEmpty()) {
+            continue;
+        }
+        std::vector<QString> texts = {label->text()};
+        if (window.Template().controls[i].id == IDC_HWSTAT) {
+            texts = moreForHardware;
+        }
+        for (const QString& text : texts) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(text), label->contentsRect().width())
+                << text.toStdString();
+            EXPECT_LE(label->fontMetrics().height(), label->contentsRect().height())
+                << text.toStdString();
+        }
+    }
+}
+
+TEST(Templates, FixedTextsFitTheirControls) {
+    setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
+    ShownWindow window;
+    ExpectTextsFit(window->Window(), {"Hardware not found !", "Can't open port", "Hardware vWWW"});
+    CAboutDlg about(nullptr);
+    ExpectTextsFit(about.Window(), {});
+}
+
 TEST(AboutTemplate, PlacesTextsAndLogotype) {
     CAboutDlg about(nullptr);
     TemplateDialog& dialog = about.Window();
