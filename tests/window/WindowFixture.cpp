@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -76,6 +77,22 @@ LowerCaseDir::LowerCaseDir()
 LowerCaseDir::~LowerCaseDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
+    : name_(name), had_(std::getenv(name) != nullptr) {
+    if (had_) {
+        previous_ = std::getenv(name);
+    }
+    setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (had_) {
+        setenv(name_, previous_.c_str(), 1);
+    } else {
+        unsetenv(name_);
+    }
 }
 
 std::vector<std::string> SettledTrace(const std::string& traceFile) {

@@ -50,6 +50,20 @@ class LowerCaseDir {
     std::string path_;
 };
 
+// Sets an environment variable for the life of the object, then puts back what was there.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    const char* name_;
+    bool had_;
+    std::string previous_;
+};
+
 // The lines of a simulator trace once the board has logged its last exchange.
 std::vector<std::string> SettledTrace(const std::string& traceFile);
 // Trace lines that start with this command byte ("52" read, "57" write, "46" version).

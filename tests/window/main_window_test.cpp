@@ -90,8 +90,8 @@ std::ostream& operator<<(std::ostream& out, const Effects& e) {
 
 TEST(Dispatch, EachButtonReachesItsOwnHandlerOnly) {
     TempDir temp;
-    setenv("TEMP", temp.path().c_str(), 1);
-    setenv("WINDIR", temp.path().c_str(), 1);
+    const ScopedEnvironment listingHere("TEMP", temp.path().string());
+    const ScopedEnvironment noEditorHere("WINDIR", temp.path().string());
     SimulatorProcess sim({"--chip", "24C02"});
     sim.ServeAsPort(2);
     ShownWindow window;
