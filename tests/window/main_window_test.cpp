@@ -91,7 +91,7 @@ std::ostream& operator<<(std::ostream& out, const Effects& e) {
 TEST(Dispatch, EachButtonReachesItsOwnHandlerOnly) {
     TempDir temp;
     const ScopedEnvironment listingHere("TEMP", temp.path().string());
-    const ScopedEnvironment noEditorHere("WINDIR", temp.path().string());
+    const ScopedEnvironment noViewer("KORVEL_VIEWER", "true");
     SimulatorProcess sim({"--chip", "24C02"});
     sim.ServeAsPort(2);
     ShownWindow window;
