@@ -1,6 +1,7 @@
 #include "resources/DialogTemplates.h"
 
 #include "dialog/ControlIds.h"
+#include "dialog/ProgramInfo.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ constexpr ControlTemplate kMainControls[] = {
 
 constexpr ControlTemplate kAboutControls[] = {
     {0, K::Picture, "", "logo", 23, 21, 87, 30, kSunken},
-    {0, K::Text, "Korvel v3.0", nullptr, 25, 7, 83, 8, kCentered},
-    {0, K::Text, "Korvel team <korvel@example.org>", nullptr, 7, 58, 119, 8, kCentered},
+    {0, K::Text, kProgramTitle, nullptr, 25, 7, 83, 8, kCentered},
+    {0, K::Text, kAuthorLine, nullptr, 7, 58, 119, 8, kCentered},
     {IDOK_BUTTON, K::PushButton, "OK", nullptr, 41, 81, 50, 14, kTabStop | kDefaultButton},
-    {0, K::Text, "https://korvel.example.org", nullptr, 7, 66, 119, 8, kCentered},
+    {0, K::Text, kWebAddress, nullptr, 7, 66, 119, 8, kCentered},
 };
 
 }  // namespace

@@ -18,6 +18,8 @@ constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr const char* kAboutMenuText = "&About Korvel...";  // string 101
 
 constexpr int IDOK_BUTTON = 1;  // the About box's OK
+// The About box's author line: who makes the program, with the listing banner's e-mail address.
+constexpr const char* kAuthorLine = "Korvel team <korvel@example.org>";
 
 enum class ControlKind {
     CommandButton,  // picture above caption; clicks go to the dialog's routing

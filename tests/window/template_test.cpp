@@ -14,6 +14,7 @@
 
 #include "app/CAboutDlg.h"
 #include "dialog/ControlIds.h"
+#include "dialog/ProgramInfo.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/window/WindowFixture.h"
 
@@ -229,8 +230,9 @@ TEST(AboutTemplate, PlacesTextsAndLogotype) {
     const auto& all = dialog.Controls();
     const auto text = [&](int index) { return static_cast<QLabel*>(all[index])->text(); };
     EXPECT_EQ(text(1), "Korvel v3.0");
-    EXPECT_TRUE(text(2).contains('@'));
-    EXPECT_TRUE(text(4).startsWith("https://"));
+    // The same addresses as the listing's banner.
+    EXPECT_TRUE(text(2).contains(QString::fromUtf8(kMailAddress)));
+    EXPECT_EQ(text(4), QString::fromUtf8(kWebAddress));
     const auto* logo = static_cast<QLabel*>(all[0]);
     EXPECT_EQ(logo->pixmap().size(), QSize(128, 47));
     EXPECT_EQ(logo->frameShadow(), QFrame::Sunken);
