@@ -47,15 +47,14 @@ BusyGuard::~BusyGuard() {
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
-bool BusyGuard::Run(const std::function<void()>& handler) {
+void BusyGuard::Run(const std::function<void()>& handler) {
     if (busy_) {
-        return false;
+        return;
     }
     busy_ = true;
     sinceAnswered_.start();
     handler();
     busy_ = false;
-    return true;
 }
 
 void BusyGuard::KeepAnswering() {

@@ -13,8 +13,8 @@ class BusyGuard : public QObject {
     explicit BusyGuard(QWidget& window);
     ~BusyGuard() override;
 
-    // Runs the handler unless one is running already; true when it ran.
-    bool Run(const std::function<void()>& handler);
+    // Runs the handler, unless one is running already.
+    void Run(const std::function<void()>& handler);
     bool Busy() const { return busy_; }
 
     // Called often by a running handler: lets pending events through a few times a second.

@@ -13,9 +13,6 @@ class DialogUnits {
     int ToPixelsY(int units) const;
     QRect ToPixels(int x, int y, int width, int height) const;
 
-    int BaseX() const { return baseX_; }
-    int BaseY() const { return baseY_; }
-
   private:
     int baseX_;  // average character width in pixels
     int baseY_;  // character height in pixels

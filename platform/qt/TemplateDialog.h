@@ -15,7 +15,6 @@ class TemplateDialog : public QDialog {
     explicit TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
 
     const DialogTemplate& Template() const { return template_; }
-    const DialogUnits& Units() const { return units_; }
     // The control with this identifier, or nullptr.
     QWidget* Control(int id) const;
     // Every control, in template order.
