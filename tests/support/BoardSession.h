@@ -8,14 +8,31 @@
 #include "tests/support/RecordingHost.h"
 #include "tests/support/SimulatorProcess.h"
 
-// The dialog started as the window starts it, with the board simulator on COM2.
-struct BoardSession {
-    explicit BoardSession(const std::vector<std::string>& options);
+// The board simulator's options for a chip type, followed by more.
+inline std::vector<std::string> ChipOptions(const char* chip, std::vector<std::string> more = {}) {
+    more.insert(more.begin(), {"--chip", chip});
+    return more;
+}
 
-    // Chooses a type in the device list as the user would.
-    void SelectDevice(const char* name);
+// The dialog started as the window starts it, with the board simulator on COM2, and the chip's
+// type chosen in the device list as the user would.
+struct BoardSession {
+    explicit BoardSession(const char* chip, const std::vector<std::string>& more = {})
+        : sim(ChipOptions(chip, more)) {
+        sim.ServeAsPort(2);
+        dlg.OnInitDialog();
+        dlg.m_DeviceCombo.SelectedByUser(FindDevice(chip));
+        dlg.OnSelchangeDeviceCombo();
+    }
     // The exchanges of the operations, without the version request of the detection.
-    std::vector<std::string> StopAndTrace();
+    std::vector<std::string> StopAndTrace() {
+        sim.Stop();
+        std::vector<std::string> trace = sim.Trace();
+        if (!trace.empty() && trace.front().rfind("46", 0) == 0) {
+            trace.erase(trace.begin());
+        }
+        return trace;
+    }
 
     SimulatorProcess sim;
     RecordingHost host;
@@ -23,4 +40,12 @@ struct BoardSession {
 };
 
 // A chip image that differs from one address to the next and from one block to the next.
-std::vector<std::uint8_t> PatternImage(std::size_t size, unsigned seed = 1);
+inline std::vector<std::uint8_t> PatternImage(std::size_t size, unsigned seed = 1) {
+    std::vector<std::uint8_t> bytes(size);
+    unsigned state = seed * 2654435761u + 12345u;
+    for (std::uint8_t& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<std::uint8_t>(state >> 16);
+    }
+    return bytes;
+}

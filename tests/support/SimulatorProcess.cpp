@@ -1,7 +1,6 @@
 #include "tests/support/SimulatorProcess.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,21 +33,15 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
         _exit(127);
     }
     close(out[1]);
-    // The simulator prints its link once it serves; wait for that line.
-    std::string printed;
+    // The simulator prints its link once it serves; wait for that line, five seconds at most.
+    std::FILE* printed = fdopen(out[0], "r");
     pollfd entry{out[0], POLLIN, 0};
-    while (printed.find('\n') == std::string::npos && poll(&entry, 1, 5000) > 0) {
-        char chunk[256];
-        const ssize_t count = read(out[0], chunk, sizeof chunk);
-        if (count <= 0) {
-            break;
-        }
-        printed.append(chunk, static_cast<std::size_t>(count));
-    }
-    close(out[0]);
-    started_ = printed == link_ + "\n";
+    char line[512] = "";
+    started_ = poll(&entry, 1, 5000) > 0 && std::fgets(line, sizeof line, printed) != nullptr &&
+               line == link_ + "\n";
+    std::fclose(printed);
     if (!started_) {
-        std::fprintf(stderr, "korvel-boardsim did not start: %s\n", printed.c_str());
+        std::fprintf(stderr, "korvel-boardsim did not start: %s\n", line);
     }
 }
 
@@ -60,17 +53,9 @@ void SimulatorProcess::ServeAsPort(int portNumber) const {
     setenv(("KORVEL_COM" + std::to_string(portNumber)).c_str(), link_.c_str(), 1);
 }
 
-void SimulatorProcess::Stop() {
+void SimulatorProcess::End(int signal) {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-}
-
-void SimulatorProcess::Kill() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
+        kill(pid_, signal);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
@@ -90,6 +75,11 @@ std::vector<std::uint8_t> SimulatorProcess::Dump() const {
 }
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,14 +26,16 @@ class SimulatorProcess {
     void ServeAsPort(int portNumber) const;
 
     // Ends the simulator as a user would (SIGTERM) and waits for it; the dump is then complete.
-    void Stop();
+    void Stop() { End(SIGTERM); }
     // Ends it without warning, as a pulled adapter would.
-    void Kill();
+    void Kill() { End(SIGKILL); }
 
     std::vector<std::string> Trace() const;
     std::vector<std::uint8_t> Dump() const;
 
   private:
+    void End(int signal);
+
     TempDir dir_;
     std::string link_;
     pid_t pid_ = -1;
@@ -40,4 +43,5 @@ class SimulatorProcess {
 };
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
