@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "tests/support/BoardSession.h"
 
@@ -118,6 +120,25 @@ TEST(DeviceOperations, SilentBoardEndsAReadKeepingTheBytesBefore) {
     EXPECT_EQ(session.host.Last().file, "File: [buffer]");
     EXPECT_EQ(session.host.Last().action, "Ready.");
     EXPECT_EQ(session.StopAndTrace().back(), "52 64");
+}
+
+TEST(DeviceOperations, BoardThatVanishesMidReadEndsItAndKeepsWhatCame) {
+    TempDir dir;
+    const Bytes chip = PatternImage(32768, 9);
+    WriteFileBytes(dir.File("chip.bin"), chip);
+    BoardSession session("24C256", {"--image", dir.File("chip.bin"), "--delay-ms", "1"});
+    const std::size_t pushesBefore = session.host.pushes.size();
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        session.sim.Kill();
+    });
+    session.dlg.OnClickReadbutton();
+    unplug.join();
+    EXPECT_EQ(session.host.boxes, Texts{"Error 0: Transmission error !"});
+    // One push per address read, then the closing one.
+    const auto read = static_cast<long>(session.host.pushes.size() - pushesBefore - 1);
+    ASSERT_GT(read, 0);
+    EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + read, session.dlg.eebuf.begin()));
 }
 
 }  // namespace

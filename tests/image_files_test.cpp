@@ -104,6 +104,15 @@ TEST_F(ImageFiles, SaveOfA24C00WritesSixteenBytes) {
     EXPECT_EQ(host.Last().file, "File: " + Lower(dir.File("Tiny.BIN")));
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(Entries(), 1u) << "no temporary file is left behind";
+
+    // Saved again over itself: replaced whole, and the file keeps its permissions.
+    fs::permissions(dir.File("Tiny.BIN"), fs::perms(0640));
+    dlg.eebuf[0] = 0x43;
+    dialogs.answers = {dir.File("Tiny.BIN")};
+    dlg.OnClickSavebutton();
+    EXPECT_EQ(ReadFileBytes(dir.File("Tiny.BIN"))[0], 0x43);
+    EXPECT_EQ(fs::status(dir.File("Tiny.BIN")).permissions(), fs::perms(0640));
+    EXPECT_EQ(Entries(), 1u);
 }
 
 TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
