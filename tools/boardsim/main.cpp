@@ -82,7 +82,7 @@ class Server {
             }
             const auto now = Clock::now();
             while (!fromHost_.empty() && fromHost_.front().due <= now) {
-                Take(fromHost_.front().byte, now);
+                Take(fromHost_.front());
                 fromHost_.pop_front();
             }
             while (!toHost_.empty() && toHost_.front().due <= now) {
@@ -103,6 +103,7 @@ class Server {
 
     static constexpr auto kByteTime = std::chrono::nanoseconds(1'041'667);
     static constexpr auto kIdlePoll = std::chrono::milliseconds(20);
+    static constexpr auto kEarlyWake = std::chrono::microseconds(100);
 
     Clock::time_point Due(Clock::time_point from, Clock::time_point& lineFree) const {
         if (options_.pace) {
@@ -121,7 +122,10 @@ class Server {
         if (!toHost_.empty()) {
             next = std::min(next, toHost_.front().due);
         }
-        return std::max(next - Clock::now(), Clock::duration::zero());
+        // A sleep ends late by the system's wake-up time: wake a little early and look again
+        // until the byte is due, so that the simulated line runs at its own speed.
+        const auto left = next - Clock::now();
+        return left > kEarlyWake ? left - kEarlyWake : Clock::duration::zero();
     }
 
     // Takes in what the host has sent within the time; false when nothing came.
@@ -142,12 +146,13 @@ class Server {
         return count > 0;
     }
 
-    void Take(std::uint8_t byte, Clock::time_point now) {
-        AppendHex(line_, byte);
-        const BoardStep step = board_.Take(byte);
+    void Take(const TimedByte& received) {
+        AppendHex(line_, received.byte);
+        const BoardStep step = board_.Take(received.byte);
         if (!step.reply.empty()) {
             line_ += " ->";
-            const auto start = now + std::chrono::milliseconds(options_.delayMs);
+            // The answer starts once the command is in, however late the simulator woke for it.
+            const auto start = received.due + std::chrono::milliseconds(options_.delayMs);
             for (std::uint8_t answer : step.reply) {
                 toHost_.push_back({answer, Due(start, boardLineFree_)});
                 AppendHex(line_, answer);
