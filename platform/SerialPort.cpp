@@ -114,6 +114,9 @@ bool SerialPort::ApplyLineSettings() {
 
 void SerialPort::Close() {
     if (fd_ >= 0) {
+        // A line that someone else keeps open (the board simulator does) would otherwise stay
+        // exclusive, and refuse this very program the next time it opens the port.
+        ioctl(fd_, TIOCNXCL);
         close(fd_);
         fd_ = -1;
     }

@@ -2,6 +2,8 @@
 // every type are in the device operations' tests.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/BoardSession.h"
 #include "tests/support/Stopwatch.h"
@@ -35,6 +37,34 @@ TEST(SerialLink, PortsThatCannotBeUsed) {
     EXPECT_FALSE(dlg.OpenCommPort(2)) << "the port is held";
     holder.dlg.CloseCommPort();
     EXPECT_TRUE(dlg.OpenCommPort(2));
+}
+
+// Root ignores a line's exclusive flag; an ordinary user would find the port refused after the
+// first close, while the simulator keeps the line open.
+TEST(SerialLink, OrdinaryUserCanOpenThePortAgainAfterClosingIt) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become an ordinary user";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(2);
+        }
+        bool reopened = false;
+        {
+            SimulatorProcess sim({"--chip", "24C02"});
+            sim.ServeAsPort(2);
+            RecordingHost host;
+            CKorvelDlg dlg(host);
+            const bool first = dlg.OpenCommPort(2);
+            dlg.CloseCommPort();
+            reopened = first && dlg.OpenCommPort(2);
+        }
+        _exit(reopened ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(SerialLink, FlowControlEndOfFileAndZeroBytesPassAsData) {
