@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dialog/DialogHost.h"
+#include "dialog/ProgramInfo.h"
 
 // The dialog's texts and message boxes on a terminal: progress on one updating line of standard
 // error, each message box as a line "Title: text" on standard output. Yes/no questions are
@@ -18,7 +19,7 @@ class TerminalHost : public DialogHost {
   private:
     void EndProgressLine();
 
-    std::string action_ = "Korvel v3.0";
-    std::size_t shownWidth_ = 0;  // characters on the progress line, 0 when none
+    std::string action_ = kProgramTitle;  // the action line before any operation
+    std::size_t shownWidth_ = 0;          // characters on the progress line, 0 when none
     bool complaint_ = false;
 };

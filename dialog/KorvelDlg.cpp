@@ -1,5 +1,6 @@
 #include "dialog/KorvelDlg.h"
 
+#include "dialog/ProgramInfo.h"
 #include "dialog/TextFormat.h"
 #include "platform/TemporaryDirectory.h"
 
@@ -12,7 +13,7 @@ constexpr int kDefaultDevice = 2;  // 24C02
 }  // namespace
 
 CKorvelDlg::CKorvelDlg(DialogHost& host)
-    : m_Action("Korvel v3.0"),
+    : m_Action(kProgramTitle),
       m_File("File: [buffer]"),
       m_Filesize(FormatText("Size: %d bytes", kDevices[kDefaultDevice].size)),
       m_HwStat("Hardware not found !"),

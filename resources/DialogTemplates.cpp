@@ -39,7 +39,7 @@ constexpr ControlTemplate kAboutControls[] = {
 }  // namespace
 
 const DialogTemplate kMainDialogTemplate = {IDD_KORVEL_DIALOG,
-                                            "Korvel v3.0",
+                                            kProgramTitle,
                                             187,
                                             154,
                                             true,
