@@ -1,7 +1,8 @@
 #include <QApplication>
 
 #include "app/CKorvelApp.h"
-#include "app/Version.h"
+#include "platform/Signals.h"
+#include "resources/Version.h"
 
 namespace {
 
@@ -10,6 +11,7 @@ CKorvelApp theApp;
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    korvel::InstallSignalHandling();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvel"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));

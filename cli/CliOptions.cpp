@@ -3,62 +3,128 @@
 #include <algorithm>
 
 #include "dialog/DeviceCatalog.h"
+#include "platform/CommandLine.h"
+
+namespace korvel {
 
 const char* const kCliUsage =
-    "usage: korvel-cli [--port N] [--device TYPE] [--in FILE] [--out FILE] OPERATION...\n"
-    "Runs the operations in the order given on one open port, after detecting the board.\n"
-    "  --port N       COM1 to COM4 (default 2); KORVEL_COMn names the device for COMn\n"
-    "  --device TYPE  24C00, 24C01, 24C02, 24C04, 24C08, 24C16, 24C32, 24C64, 24C128,\n"
-    "                 24C256 (default 24C02)\n"
-    "  --in FILE      load this image before the operations\n"
-    "  --out FILE     save the image (device size bytes) after them\n"
-    "operations: detect, read, verify, blank, erase, write, and list, which writes the\n"
-    "            buffer listing and prints its path\n"
-    "Exit status 0 when every operation succeeded, 1 when one failed, 2 on a usage error.\n";
+    "Usage: korvel-cli [OPTION]... OPERATION...\n"
+    "Runs Korvel's operations on a 24Cxx EEPROM in the order given, on one open port, after\n"
+    "detecting the programmer board there.\n"
+    "\n"
+    "Operations:\n"
+    "  detect   ask the board for its version\n"
+    "  read     read the chip into the image\n"
+    "  verify   compare the chip with the image\n"
+    "  blank    check that every byte of the chip is 0xFF\n"
+    "  erase    write 0xFF into every byte of the chip\n"
+    "  write    write the image into the chip\n"
+    "  list     write the image's hex listing BUFFER.TXT and print its path\n"
+    "  ports    show the device that each of COM1 to COM4 stands for, and why\n"
+    "\n"
+    "Options:\n"
+    "  -p, --port=PORT     1 to 4 for COM1 to COM4 (default 2), or a device path with a\n"
+    "                      slash, such as /dev/ttyUSB0\n"
+    "  -d, --device=TYPE   the chip: 24C00, 24C01, 24C02, 24C04, 24C08, 24C16, 24C32,\n"
+    "                      24C64, 24C128 or 24C256 (default 24C02)\n"
+    "  -i, --in=FILE       load this image before the operations\n"
+    "  -o, --out=FILE      save the image (the chip's size) after them, replacing the file\n"
+    "  -h, --help          show this help and exit\n"
+    "  -V, --version       show the version and exit\n"
+    "\n"
+    "KORVEL_COM1 ... KORVEL_COM4 name the device for a port number; without them the\n"
+    "machine's serial ports fill COM1 to COM4 (see 'korvel-cli ports').\n"
+    "Exit status: 0 when every operation succeeded, 1 when one failed (the run stops\n"
+    "there), 2 on a mistake in the command line.\n";
 
 namespace {
 
-const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase", "write", "list"};
+const char* const kOperations[] = {"detect", "read",  "verify", "blank",
+                                   "erase",  "write", "list",   "ports"};
+
+const option kLongOptions[] = {
+    {"port", required_argument, nullptr, 'p'},
+    {"device", required_argument, nullptr, 'd'},
+    {"in", required_argument, nullptr, 'i'},
+    {"out", required_argument, nullptr, 'o'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A port is its number, or a device named by a path: a word with a slash in it.
+bool TakePort(const std::string& value, CliOptions& options, std::string& error) {
+    if (value.find('/') != std::string::npos) {
+        options.portDevice = value;
+        return true;
+    }
+    if (value.size() != 1 || value[0] < '1' || value[0] > '4') {
+        error =
+            "--port takes 1, 2, 3, 4 or a device path such as /dev/ttyUSB0, not '" + value + "'";
+        return false;
+    }
+    options.port = value[0] - '0';
+    return true;
+}
+
+// An empty name is most likely a variable left unset in a script: never a file to use.
+bool TakeFileName(const char* option, const std::string& value, std::string& name,
+                  std::string& error) {
+    if (value.empty()) {
+        error = std::string(option) + " needs a file name, not an empty text";
+        return false;
+    }
+    name = value;
+    return true;
+}
 
 }  // namespace
 
-bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        const bool takesValue =
-            word == "--port" || word == "--device" || word == "--in" || word == "--out";
-        if (takesValue && i + 1 >= argc) {
-            error = word + " needs a value";
-            return false;
+CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
+    CliRequest request = CliRequest::Run;
+    const auto take = [&](int key, const char* value, std::string& why) {
+        switch (key) {
+            case 'p':
+                return TakePort(value, options, why);
+            case 'd':
+                options.device = value;
+                if (FindDevice(value) < 0) {
+                    why = "unknown device '" + options.device + "'";
+                    return false;
+                }
+                return true;
+            case 'i':
+                return TakeFileName("--in", value, options.in, why);
+            case 'o':
+                return TakeFileName("--out", value, options.out, why);
+            case 'h':
+                request = request == CliRequest::Run ? CliRequest::Help : request;
+                return true;
+            default:  // 'V'
+                request = request == CliRequest::Run ? CliRequest::Version : request;
+                return true;
         }
-        if (word == "--port") {
-            const std::string value = argv[++i];
-            if (value.size() != 1 || value[0] < '1' || value[0] > '4') {
-                error = "--port takes 1, 2, 3 or 4";
-                return false;
-            }
-            options.port = value[0] - '0';
-        } else if (word == "--device") {
-            options.device = argv[++i];
-            if (FindDevice(options.device.c_str()) < 0) {
-                error = "unknown device " + options.device;
-                return false;
-            }
-        } else if (word == "--in") {
-            options.in = argv[++i];
-        } else if (word == "--out") {
-            options.out = argv[++i];
-        } else if (std::find(std::begin(kOperations), std::end(kOperations), word) !=
-                   std::end(kOperations)) {
-            options.operations.push_back(word);
-        } else {
-            error = "unknown operation or option " + word;
-            return false;
+    };
+    std::vector<std::string> operands;
+    if (!ReadCommandLine(argc, argv, "p:d:i:o:hV", kLongOptions, take, operands, error)) {
+        return CliRequest::Mistake;
+    }
+    if (request != CliRequest::Run) {
+        return request;
+    }
+    for (const std::string& word : operands) {
+        if (std::find(std::begin(kOperations), std::end(kOperations), word) ==
+            std::end(kOperations)) {
+            error = "unknown operation '" + word + "'";
+            return CliRequest::Mistake;
         }
+        options.operations.push_back(word);
     }
     if (options.operations.empty() && options.in.empty() && options.out.empty()) {
-        error = "nothing to do";
-        return false;
+        error = "nothing to do: name an operation";
+        return CliRequest::Mistake;
     }
-    return true;
+    return CliRequest::Run;
 }
+
+}  // namespace korvel

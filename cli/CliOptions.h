@@ -3,15 +3,23 @@
 #include <string>
 #include <vector>
 
+namespace korvel {
+
 struct CliOptions {
-    int port = 2;
+    int port = 2;            // COM1 to COM4
+    std::string portDevice;  // a device named by its path instead of a port number
     std::string device = "24C02";
     std::string in;   // image loaded before the operations
     std::string out;  // image saved after them
     std::vector<std::string> operations;
 };
 
-// Reads the command line; on a mistake returns false with the reason in `error`.
-bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
+// What the command line asks for.
+enum class CliRequest { Run, Help, Version, Mistake };
+
+// Reads the command line; on a mistake the reason is in `error`.
+CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
 
 extern const char* const kCliUsage;
+
+}  // namespace korvel

@@ -1,102 +1,164 @@
 // korvel-cli: the dialog's operations from the command line, for scripts and production benches.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 
 #include "cli/CliOptions.h"
 #include "cli/OneFileDialog.h"
 #include "cli/TerminalHost.h"
-#include "dialog/ControlIds.h"
 #include "dialog/KorvelDlg.h"
+#include "platform/Signals.h"
+#include "resources/Version.h"
+
+namespace korvel {
 
 namespace {
 
 struct DeviceOperationWord {
     const char* word;
-    CCommandButton CKorvelDlg::*button;
-    int control;
+    bool (CKorvelDlg::*run)();
+    CCommandButton CKorvelDlg::*button;  // the operation runs only while its button is on
 };
 
 const DeviceOperationWord kDeviceOperations[] = {
-    {"read", &CKorvelDlg::m_ReadButton, IDC_READBUTTON},
-    {"verify", &CKorvelDlg::m_VerifyButton, IDC_VERIFYBUTTON},
-    {"blank", &CKorvelDlg::m_BlankButton, IDC_BLANKBUTTON},
-    {"erase", &CKorvelDlg::m_EraseButton, IDC_ERASEBUTTON},
-    {"write", &CKorvelDlg::m_WriteButton, IDC_WRITEBUTTON},
+    {"read", &CKorvelDlg::ReadChip, &CKorvelDlg::m_ReadButton},
+    {"verify", &CKorvelDlg::VerifyChip, &CKorvelDlg::m_VerifyButton},
+    {"blank", &CKorvelDlg::BlankCheckChip, &CKorvelDlg::m_BlankButton},
+    {"erase", &CKorvelDlg::EraseChip, &CKorvelDlg::m_EraseButton},
+    {"write", &CKorvelDlg::WriteChip, &CKorvelDlg::m_WriteButton},
 };
 
-bool Detect(CKorvelDlg& dlg, int port) {
-    dlg.m_PortCombo.SelectedByUser(port - 1);
-    dlg.OnSelchangeCombo1();
-    std::printf("COM%d: %s\n", port, dlg.m_HwStat.c_str());
-    return dlg.m_ReadButton.GetEnabled();
-}
+// Why each port number stands for its device, as `ports` says it.
+const char* const kOrigins[] = {"named on the command line", "environment", "found on this machine",
+                                "nothing found for it"};
 
-// Runs Open or Save on the named file; false when the file was refused or a box complained.
-bool OnFile(CKorvelDlg& dlg, TerminalHost& host, const std::string& path, int control) {
-    OneFileDialog chooser(path);
-    dlg.m_FileDialog.Bind(&chooser);
-    dlg.OnClick(control);
-    dlg.m_FileDialog.Bind(nullptr);
-    if (chooser.Refused()) {
-        std::printf("Error: can't open %s\n", path.c_str());
-        return false;
+// One run of the command line: the dialog with its texts on the terminal.
+class Session {
+  public:
+    explicit Session(const CliOptions& options)
+        : options_(options),
+          host_(isatty(STDERR_FILENO) == 1),
+          dlg_(host_),
+          portLabel_(options.portDevice.empty() ? "COM" + std::to_string(options.port)
+                                                : options.portDevice) {
+        dlg_.InitialiseState();
+        if (!options.portDevice.empty()) {
+            dlg_.portNames.Name(options.port, options.portDevice);
+        }
+        dlg_.m_DeviceCombo.SelectedByUser(FindDevice(options.device.c_str()));
+        dlg_.OnSelchangeDeviceCombo();
     }
-    return !host.TakeComplaint();
-}
+    ~Session() { dlg_.OnDestroy(); }
 
-bool RunOperation(CKorvelDlg& dlg, TerminalHost& host, const CliOptions& options,
-                  const std::string& word) {
-    if (word == "detect") {
-        return Detect(dlg, options.port);
-    }
-    if (word == "list") {
-        const std::string path = dlg.WriteBufferListing(false);
-        if (!path.empty()) {
-            std::printf("%s\n", path.c_str());
+    bool Run() {
+        bool ok = options_.in.empty() || Open();
+        const bool needsBoard =
+            std::any_of(options_.operations.begin(), options_.operations.end(),
+                        [](const std::string& word) { return word != "list" && word != "ports"; });
+        if (ok && needsBoard && options_.operations.front() != "detect") {
+            Detect();
         }
-        return !path.empty();
-    }
-    for (const DeviceOperationWord& operation : kDeviceOperations) {
-        if (word != operation.word) {
-            continue;
+        for (const std::string& word : options_.operations) {
+            ok = ok && RunOperation(word);
         }
-        if (!(dlg.*operation.button).GetEnabled()) {
-            std::printf("%s: %s\n", word.c_str(), dlg.m_HwStat.c_str());
+        return ok && (options_.out.empty() || Save());
+    }
+
+  private:
+    bool Detect() {
+        dlg_.m_PortCombo.SelectedByUser(options_.port - 1);
+        dlg_.OnSelchangeCombo1();
+        std::printf("%s: %s\n", portLabel_.c_str(), Printable(dlg_.m_HwStat).c_str());
+        return dlg_.m_ReadButton.GetEnabled();
+    }
+
+    bool Open() {
+        OneFileDialog chooser(options_.in);
+        dlg_.m_FileDialog.Bind(&chooser);
+        const FileOutcome outcome = dlg_.OpenImage();
+        dlg_.m_FileDialog.Bind(nullptr);
+        if (chooser.Refused()) {
+            std::printf("Error: can't open %s\n", options_.in.c_str());
+        }
+        return outcome == FileOutcome::Done;
+    }
+
+    bool Save() {
+        OneFileDialog chooser(options_.out);
+        dlg_.m_FileDialog.Bind(&chooser);
+        const FileOutcome outcome = dlg_.SaveImage();
+        dlg_.m_FileDialog.Bind(nullptr);
+        return outcome == FileOutcome::Done;
+    }
+
+    void ListPorts() {
+        const std::vector<PortAssignment> ports = dlg_.portNames.Assignments();
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            const PortAssignment& port = ports[i];
+            const std::string why = kOrigins[static_cast<int>(port.origin)] +
+                                    (port.detail.empty() ? "" : ": " + port.detail);
+            std::printf("COM%zu: %s (%s)\n", i + 1,
+                        port.device.empty() ? "none" : Printable(port.device).c_str(), why.c_str());
+        }
+    }
+
+    bool RunOperation(const std::string& word) {
+        if (word == "detect") {
+            return Detect();
+        }
+        if (word == "ports") {
+            ListPorts();
+            return true;
+        }
+        if (word == "list") {
+            const std::string path = dlg_.WriteBufferListing(false);
+            if (!path.empty()) {
+                std::printf("%s\n", path.c_str());
+            }
+            return !path.empty();
+        }
+        const auto operation =
+            std::find_if(std::begin(kDeviceOperations), std::end(kDeviceOperations),
+                         [&](const DeviceOperationWord& entry) { return word == entry.word; });
+        if (!(dlg_.*operation->button).GetEnabled()) {
+            std::printf("%s: %s\n", word.c_str(), Printable(dlg_.m_HwStat).c_str());
             return false;
         }
-        dlg.OnClick(operation.control);
-        return !host.TakeComplaint();
+        return (dlg_.*operation->run)();
     }
-    return false;
-}
+
+    const CliOptions& options_;
+    TerminalHost host_;
+    CKorvelDlg dlg_;
+    std::string portLabel_;  // how the port is named in what is printed
+};
 
 }  // namespace
 
+}  // namespace korvel
+
 int main(int argc, char** argv) {
+    using namespace korvel;
+    // Each line whole and at once, so that a log keeps the order of what happened.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     CliOptions options;
     std::string error;
-    if (!ParseCliOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "korvel-cli: %s\n%s", error.c_str(), kCliUsage);
-        return 2;
+    switch (ParseCliOptions(argc, argv, options, error)) {
+        case CliRequest::Help:
+            std::fputs(kCliUsage, stdout);
+            return 0;
+        case CliRequest::Version:
+            std::printf("korvel-cli (Korvel) %s\n", KORVEL_VERSION);
+            return 0;
+        case CliRequest::Mistake:
+            std::fprintf(stderr, "korvel-cli: %s\nTry 'korvel-cli --help' for more information.\n",
+                         error.c_str());
+            return 2;
+        case CliRequest::Run:
+            break;
     }
-    TerminalHost host;
-    CKorvelDlg dlg(host);
-    dlg.InitialiseState();
-    dlg.m_DeviceCombo.SelectedByUser(FindDevice(options.device.c_str()));
-    dlg.OnSelchangeDeviceCombo();
-
-    bool ok = options.in.empty() || OnFile(dlg, host, options.in, IDC_OPENBUTTON);
-    const bool needsBoard = std::any_of(options.operations.begin(), options.operations.end(),
-                                        [](const std::string& word) { return word != "list"; });
-    if (ok && needsBoard && options.operations.front() != "detect") {
-        Detect(dlg, options.port);
-    }
-    for (const std::string& word : options.operations) {
-        ok = ok && RunOperation(dlg, host, options, word);
-    }
-    if (ok && !options.out.empty()) {
-        ok = OnFile(dlg, host, options.out, IDC_SAVEBUTTON);
-    }
-    dlg.OnDestroy();
-    return ok ? 0 : 1;
+    InstallSignalHandling();
+    Session session(options);
+    return session.Run() ? 0 : 1;
 }

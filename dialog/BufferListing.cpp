@@ -3,6 +3,7 @@
 
 #include "dialog/KorvelDlg.h"
 #include "dialog/ListingText.h"
+#include "dialog/TextFormat.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Launcher.h"
 
@@ -53,7 +54,7 @@ std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
             korvel::StartDetached(ViewerProgram(), path);
         }
     }
-    m_Action = "Ready.";
+    m_Action = kReadyText;
     UpdateData();
     return path;
 }

@@ -35,22 +35,38 @@ constexpr DeviceOperation kWrite{'W', Source::Image, Source::Image, "Writing... 
 }  // namespace
 
 void CKorvelDlg::OnClickReadbutton() {
-    RunDeviceOperation(kRead);
+    ReadChip();
 }
 void CKorvelDlg::OnClickVerifybutton() {
-    RunDeviceOperation(kVerify);
+    VerifyChip();
 }
 void CKorvelDlg::OnClickBlankbutton() {
-    RunDeviceOperation(kBlank);
+    BlankCheckChip();
 }
 void CKorvelDlg::OnClickErasebutton() {
-    RunDeviceOperation(kErase);
+    EraseChip();
 }
 void CKorvelDlg::OnClickWritebutton() {
-    RunDeviceOperation(kWrite);
+    WriteChip();
 }
 
-void CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
+bool CKorvelDlg::ReadChip() {
+    return RunDeviceOperation(kRead);
+}
+bool CKorvelDlg::VerifyChip() {
+    return RunDeviceOperation(kVerify);
+}
+bool CKorvelDlg::BlankCheckChip() {
+    return RunDeviceOperation(kBlank);
+}
+bool CKorvelDlg::EraseChip() {
+    return RunDeviceOperation(kErase);
+}
+bool CKorvelDlg::WriteChip() {
+    return RunDeviceOperation(kWrite);
+}
+
+bool CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
     const auto byteFrom = [this](Source source, std::int32_t address) -> std::uint8_t {
         return source == Source::Image ? eebuf[static_cast<std::size_t>(address)] : 0xFF;
     };
@@ -88,11 +104,12 @@ void CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
         UpdateData();
     }
     if (operation.untiesImage) {
-        filename = "[buffer]";
-        m_File = "File: [buffer]";
+        filename = kNoFileName;
+        m_File = FileLineText(kNoFileName);
     } else if (!failed) {
         MessageBox(operation.successText, operation.successTitle, MB_OK);
     }
-    m_Action = "Ready.";
+    m_Action = kReadyText;
     UpdateData();
+    return !failed;
 }

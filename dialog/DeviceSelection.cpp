@@ -9,6 +9,6 @@ void CKorvelDlg::OnSelchangeDeviceCombo() {
     }
     eebufsize = kDevices[selected].size;
     device = static_cast<std::int8_t>(selected);
-    m_Filesize = FormatText("Size: %d bytes", eebufsize);
+    m_Filesize = SizeText(eebufsize);
     UpdateData();
 }

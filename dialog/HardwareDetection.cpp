@@ -3,8 +3,10 @@
 namespace {
 
 // A board that says more than three bytes sends them back to back: 20 ms of silence, some twenty
-// byte times at 9600 baud, mean it has finished.
+// byte times at 9600 baud, mean it has finished. One that goes on talking is cut off after
+// 100 ms, some hundred bytes.
 constexpr int kAnswerEndQuietMs = 20;
+constexpr int kAnswerEndLimitMs = 100;
 
 }  // namespace
 
@@ -19,7 +21,7 @@ void CKorvelDlg::OnSelchangeCombo1() {
         SendByte('F');
         char answer[4] = {};
         if (hComm.Read(reinterpret_cast<std::uint8_t*>(answer), 3) == 3) {
-            hComm.DiscardInputUntilQuiet(kAnswerEndQuietMs);
+            hComm.DiscardInputUntilQuiet(kAnswerEndQuietMs, kAnswerEndLimitMs);
             answer[3] = '\0';
             text = std::string("Hardware v") + answer;  // ends at a zero byte of the answer
             found = true;

@@ -1,9 +1,9 @@
-#include <cstdio>
 #include <cstdlib>
 
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/InputFile.h"
 
 namespace {
 
@@ -38,63 +38,71 @@ std::string SaveDestination(const std::string& chosen) {
 // The file is opened and saved under the name as chosen: the lower-cased one is only shown, for
 // on a case-sensitive file system it may name another file, or none.
 void CKorvelDlg::OnClickOpenbutton() {
+    OpenImage();
+}
+
+void CKorvelDlg::OnClickSavebutton() {
+    SaveImage();
+}
+
+FileOutcome CKorvelDlg::OpenImage() {
     m_FileDialog.SetFilter(kOpenFilter);
-    std::FILE* file = nullptr;
-    while (file == nullptr) {
+    korvel::InputFile file;
+    for (bool opened = false; !opened;) {
         m_FileDialog.ShowOpenDialog();
         const std::string name = m_FileDialog.GetFileName();
         if (name.empty()) {
-            return;
+            return FileOutcome::Cancelled;
         }
         filename = LowerCase(name);
-        file = std::fopen(name.c_str(), "rb");
+        opened = file.Open(name);
     }
-    m_File = "File: " + filename;
+    m_File = FileLineText(filename);
     UpdateData();
 
-    const int count = static_cast<int>(std::fread(eebuf.data(), 1, kLargestDeviceSize, file));
-    if (std::ferror(file) != 0) {
+    std::size_t count = 0;
+    const bool whole = file.Read(eebuf.data(), kLargestDeviceSize, count);
+    if (!whole) {
         MessageBox(kReadFailed, "Error", MB_OK | MB_ICONSTOP);
-    } else if (count > eebufsize) {
+    } else if (count > static_cast<std::size_t>(eebufsize)) {
         MessageBox(FormatText("File size is > EEPROM size !\nOnly the first %d bytes will be used.",
                               eebufsize),
                    "Warning", MB_OK | MB_ICONEXCLAMATION);
     }
-    m_Filesize = FormatText("Size: %d bytes", count);
+    m_Filesize = SizeText(static_cast<std::int32_t>(count));
     UpdateData();
-    std::fclose(file);
+    return whole ? FileOutcome::Done : FileOutcome::Failed;
 }
 
-void CKorvelDlg::OnClickSavebutton() {
+FileOutcome CKorvelDlg::SaveImage() {
     m_FileDialog.SetFilter(kSaveFilter);
     std::string name;
     do {
         m_FileDialog.ShowSaveDialog();
         name = m_FileDialog.GetFileName();
         if (name.empty()) {
-            return;
+            return FileOutcome::Cancelled;
         }
         filename = LowerCase(name);
-        if (std::FILE* probe = std::fopen(name.c_str(), "r")) {
-            if (MessageBox("File exist. Overwrite ?", "Warning", MB_YESNO | MB_ICONSTOP) == IDNO) {
-                filename.clear();
-            }
-            std::fclose(probe);
+        if (korvel::ExistsForReading(name) &&
+            MessageBox("File exist. Overwrite ?", "Warning", MB_YESNO | MB_ICONSTOP) == IDNO) {
+            filename.clear();
         }
     } while (filename.empty());
 
     korvel::AtomicFileWriter out;
     if (!out.Open(SaveDestination(name))) {
         MessageBox("Can't write to file.\nFile is read only ?", "Error", MB_OK | MB_ICONSTOP);
-        return;
+        return FileOutcome::Failed;
     }
     // The lines change only once the image is safely on disk; until then the old file stays.
     if (!out.Write(eebuf.data(), static_cast<std::size_t>(eebufsize)) || !out.Commit()) {
         MessageBox(kSaveFailed, "Error", MB_OK | MB_ICONSTOP);
-        return;
+        return FileOutcome::Failed;
     }
-    m_File = "File: " + filename;
+    m_File = FileLineText(filename);
     UpdateData();
-    m_Filesize = FormatText("Size: %d bytes", eebufsize);
+    m_Filesize = SizeText(eebufsize);
     UpdateData();
+    return FileOutcome::Done;
 }

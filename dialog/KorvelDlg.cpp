@@ -14,8 +14,8 @@ constexpr int kDefaultDevice = 2;  // 24C02
 
 CKorvelDlg::CKorvelDlg(DialogHost& host)
     : m_Action(kProgramTitle),
-      m_File("File: [buffer]"),
-      m_Filesize(FormatText("Size: %d bytes", kDevices[kDefaultDevice].size)),
+      m_File(FileLineText(kNoFileName)),
+      m_Filesize(SizeText(kDevices[kDefaultDevice].size)),
       m_HwStat("Hardware not found !"),
       host_(host) {}
 
@@ -35,7 +35,7 @@ void CKorvelDlg::InitialiseState() {
     UpdateData();
 
     tempdir = korvel::TemporaryDirectory();
-    filename = "[buffer]";
+    filename = kNoFileName;
     eebuf.fill(0xFF);
     // Selecting from the program raises no selection handler: index and size are set here.
     m_PortCombo.SetCurSel(kDefaultPort);

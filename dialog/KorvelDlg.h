@@ -9,9 +9,14 @@
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
 #include "platform/CComboBox.h"
+#include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 
 struct DeviceOperation;
+
+// How Open or Save ended: the file went through, the user cancelled, or it failed (the box
+// that said so has been shown).
+enum class FileOutcome { Done, Cancelled, Failed };
 
 // The main dialog: owner of all of the program's state and of every operation on it. It knows
 // nothing of the window toolkit; texts and message boxes go to its host.
@@ -37,17 +42,26 @@ class CKorvelDlg {
     // Hardware detection on the port chosen in the port list.
     void OnSelchangeCombo1();
 
-    // Device operations.
+    // Device operations, as the buttons run them.
     void OnClickReadbutton();
     void OnClickVerifybutton();
     void OnClickBlankbutton();
     void OnClickErasebutton();
     void OnClickWritebutton();
+    // The same operations with their outcome: true when no error stopped them and a check
+    // found what it looked for. The window has only its boxes to show for it; a script needs it.
+    bool ReadChip();
+    bool VerifyChip();
+    bool BlankCheckChip();
+    bool EraseChip();
+    bool WriteChip();
 
     // Image files and the buffer listing.
     void OnClickOpenbutton();
     void OnClickSavebutton();
     void OnClickBufferbutton();
+    FileOutcome OpenImage();
+    FileOutcome SaveImage();
     // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
     // listing's path, or an empty text when it could not be written.
     std::string WriteBufferListing(bool startViewer);
@@ -79,6 +93,8 @@ class CKorvelDlg {
     // Where the buffer listing goes: TEMP, else TMPDIR, else /tmp, as found at initialisation.
     std::string tempdir;
 
+    // The device that each entry of the port list stands for.
+    korvel::PortNames portNames;
     korvel::SerialPort hComm;
     char reply = 0;  // the byte last received from the board
 
@@ -99,7 +115,7 @@ class CKorvelDlg {
     CCommonDialog1 m_FileDialog;
 
   private:
-    void RunDeviceOperation(const DeviceOperation& operation);
+    bool RunDeviceOperation(const DeviceOperation& operation);
 
     DialogHost& host_;
 };

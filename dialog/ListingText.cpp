@@ -41,7 +41,7 @@ std::string BufferListingText(const std::string& fileName, const char* deviceNam
         std::string(kProgramTitle) + " - " + kWebAddress + " - " + kMailAddress + " " + kLineEnd;
     listing += DateText(when) + kLineEnd;
     listing += kLineEnd;
-    listing += "File: " + fileName + FormatText("         Size: %d bytes", size) + kLineEnd;
+    listing += "File: " + fileName + "         " + SizeText(size) + kLineEnd;
     listing += std::string("Device: ") + deviceName + kLineEnd;
     listing += kLineEnd;
     for (std::int32_t offset = 0; offset < size; offset += kRowBytes) {

@@ -1,15 +1,24 @@
 #include <cstdio>
 
 #include "dialog/KorvelDlg.h"
-#include "platform/PortMap.h"
+#include "platform/LowLatency.h"
 
 bool CKorvelDlg::OpenCommPort(char PortNumber) {
-    const std::string path = korvel::PortDevicePath(PortNumber);
+    const std::string path = portNames.Device(PortNumber);
     if (path.empty() || !hComm.Open(path) || !hComm.ApplyLineSettings()) {
         // The window says only "Can't open port"; the terminal gets the reason.
-        const std::string why = path.empty() ? "no port selected" : hComm.LastError();
+        std::string why = hComm.LastError();
+        if (path.empty()) {
+            why = PortNumber < 1 ? "no port selected"
+                                 : "no serial device stands for it (set KORVEL_COM" +
+                                       std::to_string(PortNumber) + ")";
+        }
         std::fprintf(stderr, "korvel: can't open COM%d: %s\n", PortNumber, why.c_str());
         return false;
+    }
+    const std::string advice = korvel::LatencyTimerAdvice(path);
+    if (!advice.empty()) {
+        std::fprintf(stderr, "korvel: %s\n", advice.c_str());
     }
     return true;
 }

@@ -15,3 +15,11 @@ std::string FormatText(const char* format, ...) {
     va_end(again);
     return text;
 }
+
+std::string SizeText(std::int32_t bytes) {
+    return FormatText("Size: %d bytes", bytes);
+}
+
+std::string FileLineText(const std::string& fileName) {
+    return "File: " + fileName;
+}

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 
 namespace korvel {
 
@@ -23,14 +25,38 @@ bool MayReplace(const std::string& path, mode_t& keptMode, bool& exists) {
     return S_ISREG(entry.st_mode) && (entry.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
 }
 
-// A fresh name beside the destination, created exclusively so that nothing planted there is
-// ever opened; the mode is that of a new file, before the old file's mode is applied.
+// The temporary file being written, for a signal handler to remove. Set only while the path is
+// complete, so that a handler never sees half of one.
+char pendingPath[PATH_MAX];
+volatile std::sig_atomic_t pendingSet = 0;
+
+void SetPending(const std::string& path) {
+    pendingSet = 0;
+    if (path.size() < sizeof pendingPath) {
+        path.copy(pendingPath, path.size());
+        pendingPath[path.size()] = '\0';
+        pendingSet = 1;
+    }
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+// A fresh, short name in the destination's directory (a name beside a long one would outgrow the
+// file system's limit), created exclusively so that nothing planted there is ever opened; the
+// mode is that of a new file, before the old file's mode is applied.
 int CreateBeside(const std::string& destination, std::string& temporary) {
     static unsigned serial = 0;
+    const std::string directory = DirectoryOf(destination);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary =
-            destination + ".korvel-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+        temporary = directory + "/.korvel-" + std::to_string(getpid()) + "-" +
+                    std::to_string(++serial) + ".tmp";
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            SetPending(temporary);
+        }
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -96,6 +122,7 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     temporary_.clear();
+    pendingSet = 0;
     return true;
 }
 
@@ -107,6 +134,13 @@ void AtomicFileWriter::Discard() {
     if (!temporary_.empty()) {
         unlink(temporary_.c_str());
         temporary_.clear();
+    }
+    pendingSet = 0;
+}
+
+void AtomicFileWriter::RemovePendingFile() {
+    if (pendingSet != 0) {
+        unlink(pendingPath);
     }
 }
 

@@ -25,6 +25,10 @@ class AtomicFileWriter {
     // Write before, failed.
     bool Commit();
 
+    // Removes the temporary file of a write under way, if any: for a signal handler, so that a
+    // program ended in the middle of a save leaves nothing behind. Async-signal-safe.
+    static void RemovePendingFile();
+
   private:
     void Discard();
 

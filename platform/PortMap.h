@@ -1,11 +1,53 @@
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace korvel {
 
-// The serial device that stands for port COMn: the environment variable KORVEL_COMn when set,
-// else /dev/ttyS(n-1). Port numbers below 1 name no device and give an empty path.
-std::string PortDevicePath(int portNumber);
+// COM1 to COM4, the entries of the port list.
+constexpr int kPortCount = 4;
+
+// Why a port number stands for its device.
+enum class PortOrigin {
+    Named,        // named for this run, on the command line
+    Environment,  // KORVEL_COMn
+    Found,        // a serial port of this machine
+    None,         // nothing: the port cannot be opened
+};
+
+struct PortAssignment {
+    std::string device;  // empty for none
+    PortOrigin origin = PortOrigin::None;
+    std::string detail;  // what the device is, or the variable that named it
+};
+
+// The serial ports of the machine whose /sys and /dev lie below `root` ("/" for this one), in
+// the order they fill COM1, COM2, ...: first the built-in UARTs that are really there (a ttyS
+// whose /sys/class/tty/ttySn/type is not 0), by number; then the USB adapters (ttyUSB, ttyACM)
+// in the order of their stable /dev/serial/by-id names, those without one last, by name.
+std::vector<PortAssignment> FindSerialPorts(const std::string& root);
+
+// Which device stands for each port number. A name given for this run wins, then KORVEL_COMn,
+// then the machine's serial ports in the order above; an entry left over stands for nothing.
+// Nothing is cached: an adapter plugged in later is found by the next detection.
+class PortNames {
+  public:
+    explicit PortNames(std::string root = "/") : root_(std::move(root)) {}
+
+    void Name(int portNumber, const std::string& device) { named_[portNumber] = device; }
+    // All four, COM1 first.
+    std::vector<PortAssignment> Assignments() const;
+    // The device for COMn; empty for none, and for numbers outside 1 to 4.
+    std::string Device(int portNumber) const;
+
+  private:
+    std::string root_;
+    std::map<int, std::string> named_;
+};
+
+// The device's kernel name (ttyUSB0 for /dev/ttyUSB0, or for a link to it), for /sys.
+std::string KernelName(const std::string& device);
 
 }  // namespace korvel

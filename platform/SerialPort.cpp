@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/LowLatency.h"
+
 namespace korvel {
 
 namespace {
@@ -79,13 +81,19 @@ bool SerialPort::Open(const std::string& path) {
         Close();
         return false;
     }
-    // TIOCEXCL keeps other users off the line; root ignores it, so another copy of this program
-    // is kept off by the advisory lock as well.
-    if (flock(fd_, LOCK_EX | LOCK_NB) != 0 || ioctl(fd_, TIOCEXCL) != 0) {
+    // Another program that holds the line with TIOCEXCL keeps it, even from root, who could
+    // otherwise open it anyway. TIOCEXCL keeps other users off the line; root ignores it, so
+    // another copy of this program is kept off by the advisory lock as well.
+    int heldElsewhere = 0;
+    if ((ioctl(fd_, TIOCGEXCL, &heldElsewhere) == 0 && heldElsewhere != 0) ||
+        flock(fd_, LOCK_EX | LOCK_NB) != 0 || ioctl(fd_, TIOCEXCL) != 0) {
+        errno = EBUSY;
         Fail(path + " is in use");
         Close();
         return false;
     }
+    exclusive_ = true;
+    lowLatency_ = SetLowLatency(fd_, serialFlags_);
     return true;
 }
 
@@ -114,11 +122,19 @@ bool SerialPort::ApplyLineSettings() {
 
 void SerialPort::Close() {
     if (fd_ >= 0) {
+        if (lowLatency_) {
+            RestoreSerialFlags(fd_, serialFlags_);
+        }
         // A line that someone else keeps open (the board simulator does) would otherwise stay
-        // exclusive, and refuse this very program the next time it opens the port.
-        ioctl(fd_, TIOCNXCL);
+        // exclusive, and refuse this very program the next time it opens the port. A flag that
+        // another program set is its own.
+        if (exclusive_) {
+            ioctl(fd_, TIOCNXCL);
+        }
         close(fd_);
         fd_ = -1;
+        exclusive_ = false;
+        lowLatency_ = false;
     }
 }
 
@@ -171,10 +187,13 @@ void SerialPort::DiscardInput() {
     }
 }
 
-void SerialPort::DiscardInputUntilQuiet(int quietMs) {
+void SerialPort::DiscardInputUntilQuiet(int quietMs, int limitMs) {
     DiscardInput();
+    // A board that never stops talking must not hold the program: the limit ends the wait.
+    const auto limit = Clock::now() + milliseconds(limitMs);
     std::uint8_t scrap[64];
-    while (fd_ >= 0 && WaitReady(fd_, POLLIN, Clock::now() + milliseconds(quietMs))) {
+    while (fd_ >= 0 &&
+           WaitReady(fd_, POLLIN, std::min(limit, Clock::now() + milliseconds(quietMs)))) {
         if (read(fd_, scrap, sizeof scrap) <= 0 && errno != EAGAIN && errno != EINTR) {
             break;
         }

@@ -7,10 +7,11 @@
 namespace korvel {
 
 // One serial device, opened exclusively and run at 9600 baud, 8N1, raw, with no flow control and
-// DTR and RTS held off. Transfers wait like the board's line expects: a read of n bytes ends when
-// n bytes have come, 100 * n + 100 ms after it began, or 100 ms after the last byte that came;
-// a write of n bytes gives up after 100 * n + 100 ms. A device that has gone away (adapter
-// pulled, board simulator ended) ends every transfer at once with nothing moved.
+// DTR and RTS held off; a driver that can pass received bytes on at once is asked to. Transfers
+// wait like the board's line expects: a read of n bytes ends when n bytes have come, 100 * n + 100
+// ms after it began, or 100 ms after the last byte that came; a write of n bytes gives up after 100
+// * n + 100 ms. A device that has gone away (adapter pulled, board simulator ended) ends every
+// transfer at once with nothing moved.
 class SerialPort {
   public:
     SerialPort() = default;
@@ -33,13 +34,17 @@ class SerialPort {
     std::size_t Read(std::uint8_t* data, std::size_t count);
     // Drops whatever has arrived and not been read yet.
     void DiscardInput();
-    // Drops input until none has come for `quietMs`: the tail of an answer still on its way.
-    void DiscardInputUntilQuiet(int quietMs);
+    // Drops input until none has come for `quietMs`, or `limitMs` have passed: the tail of an
+    // answer still on its way.
+    void DiscardInputUntilQuiet(int quietMs, int limitMs);
 
   private:
     bool Fail(const std::string& what);
 
     int fd_ = -1;
+    bool exclusive_ = false;   // this program made the line exclusive
+    bool lowLatency_ = false;  // this program switched the driver's low latency on
+    int serialFlags_ = 0;      // the driver's flags before that
     std::string lastError_;
 };
 

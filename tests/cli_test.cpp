@@ -56,15 +56,19 @@ TEST(Cli, FailuresGiveNonZeroStatuses) {
     }
 }
 
-TEST(Cli, ProgressLineChangesOnlyWithThePercentage) {
+TEST(Cli, ProgressIntoAFileIsOneLineAtEveryTenthOfTheWay) {
     SimulatorProcess sim({"--chip", "24C00"});
     sim.ServeAsPort(2);
     const CliRun run = Cli({"--device", "24C00", "read", "erase"});
     EXPECT_EQ(run.status, 0);
-    // Sixteen percentages and "Ready." for each of the two operations.
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\r'), 34);
-    EXPECT_NE(run.err.find("\rReading... 6% done"), std::string::npos);
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2);
+    // A 24C00 shows 6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93 and 100 %.
+    std::string expected;
+    for (const char* verb : {"Reading", "Erasing"}) {
+        for (const char* percent : {"12", "25", "31", "43", "50", "62", "75", "81", "93", "100"}) {
+            expected += std::string(verb) + "... " + percent + "% done\n";
+        }
+    }
+    EXPECT_EQ(run.err, expected);
 }
 
 TEST(Cli, ListsTheImageLoadedFromAFile) {

@@ -44,7 +44,7 @@ TEST(DeviceOperations, EveryTypeIsReadVerifiedAndWrittenByteExact) {
         const Bytes chip = PatternImage(size, type + 7), written = PatternImage(size, type + 70);
         WriteFileBytes(dir.File("chip.bin"), chip);
         // An over-long version answer: its surplus bytes must not shift the reads.
-        BoardSession session(name, {"--image", dir.File("chip.bin"), "--version", "2.1XY"});
+        BoardSession session(name, {"--image", dir.File("chip.bin"), "--board-version", "2.1XY"});
         EXPECT_EQ(session.dlg.m_HwStat, "Hardware v2.1");
         session.dlg.OnClickReadbutton();
         EXPECT_TRUE(std::equal(chip.begin(), chip.end(), session.dlg.eebuf.begin())) << name;

@@ -55,8 +55,8 @@ Texts Switched(const std::string& hardwareLine, const char* state) {
 TEST(HardwareDetection, AnswerDecidesTheHardwareLineAndTheButtons) {
     const std::pair<Texts, Texts> cases[] = {
         {{}, Switched("Hardware v2.1", "on")},
-        {{"--version", "2\\x00X"}, Switched("Hardware v2", "on")},
-        {{"--version", "2.1 and more"}, Switched("Hardware v2.1", "on")},
+        {{"--board-version", "2\\x00X"}, Switched("Hardware v2", "on")},
+        {{"--board-version", "2.1 and more"}, Switched("Hardware v2.1", "on")},
         {{"--short-version", "2"}, Switched("Hardware not found !", "off")},
         {{"--short-version", "0"}, Switched("Hardware not found !", "off")},
     };

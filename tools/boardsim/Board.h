@@ -31,6 +31,8 @@ class Board {
     const std::vector<std::uint8_t>& Chip() const { return chip_; }
     // True once after each change of the chip's contents.
     bool TakeChanged();
+    // Answers given so far.
+    long Replies() const { return replies_; }
 
   private:
     enum class Expect { Command, ModeByte, SelectByte, AddressLow, AddressHigh, DataByte };

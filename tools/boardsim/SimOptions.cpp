@@ -5,31 +5,85 @@
 #include <cstdlib>
 
 #include "dialog/DeviceCatalog.h"
+#include "platform/CommandLine.h"
 
 namespace korvel::sim {
 
 const char* const kSimUsage =
-    "usage: korvel-boardsim --link PATH [options]\n"
+    "Usage: korvel-boardsim --link=PATH [OPTION]...\n"
     "Plays the Korvel programmer board with a 24Cxx chip on a pseudo-terminal whose slave\n"
-    "side is linked at PATH; serves until ended by SIGTERM or SIGINT.\n"
-    "  --chip TYPE          chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
-    "  --version TEXT       answer to 'F', \\xHH for any byte (default 2.1)\n"
-    "  --image FILE         chip contents at start (default all 0xFF)\n"
-    "  --dump FILE          write the chip contents here when they change and on exit\n"
-    "  --trace FILE         log every exchange, hex, host bytes then '-> ' and the reply\n"
-    "  --silent-after N     answer nothing after N replies (a version answer is one)\n"
-    "  --bad-reply-at A     spoil the reply for chip address A (decimal or 0x hex)\n"
-    "  --short-version K    send only K bytes of the version answer\n"
-    "  --delay-ms M         wait M ms before every reply\n"
-    "  --pace               take and send bytes at 9600 baud, about 1.04 ms each\n";
+    "side is linked at PATH; serves until ended by SIGTERM or SIGINT, which remove the link.\n"
+    "\n"
+    "Options:\n"
+    "  -l, --link=PATH           where to link the board's serial device (required)\n"
+    "  -c, --chip=TYPE           chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
+    "  -a, --board-version=TEXT  answer to 'F', \\xHH for any byte (default 2.1)\n"
+    "  -i, --image=FILE          chip contents at start (default all 0xFF)\n"
+    "  -d, --dump=FILE           write the chip contents here when they change and on exit\n"
+    "  -t, --trace=FILE          log every exchange, hex, host bytes then '-> ' and the reply\n"
+    "      --pace                take and send bytes at 9600 baud, about 1.04 ms each\n"
+    "      --latency-ms=N        send replies only at multiples of N ms, as a USB adapter's\n"
+    "                            latency timer does (0 to 1000)\n"
+    "For tests of the host's error handling:\n"
+    "      --silent-after=N      answer nothing after N replies (a version answer is one)\n"
+    "      --bad-reply-at=A      spoil the reply for chip address A (decimal or 0x hex)\n"
+    "      --short-version=K     send only K bytes of the version answer\n"
+    "      --delay-ms=M          wait M ms before every reply (0 to 60000)\n"
+    "      --flood-after=N       after N replies, send bytes nobody asked for, for ever\n"
+    "      --flood-ms=M          M ms between those bytes (default 0: back to back)\n"
+    "      --chaos=SEED          answer at random from SEED: right, wrong, late, twice, not at\n"
+    "                            all, or go away\n"
+    "  -h, --help                show this help and exit\n"
+    "  -V, --version             show the version and exit\n";
 
 namespace {
 
-bool ParseNumber(const char* text, long& value) {
+enum Key : int {
+    kPace = 256,
+    kLatency,
+    kSilentAfter,
+    kBadReplyAt,
+    kShortVersion,
+    kDelay,
+    kFloodAfter,
+    kFloodMs,
+    kChaos,
+};
+
+const option kLongOptions[] = {
+    {"link", required_argument, nullptr, 'l'},
+    {"chip", required_argument, nullptr, 'c'},
+    {"board-version", required_argument, nullptr, 'a'},
+    {"image", required_argument, nullptr, 'i'},
+    {"dump", required_argument, nullptr, 'd'},
+    {"trace", required_argument, nullptr, 't'},
+    {"pace", no_argument, nullptr, kPace},
+    {"latency-ms", required_argument, nullptr, kLatency},
+    {"silent-after", required_argument, nullptr, kSilentAfter},
+    {"bad-reply-at", required_argument, nullptr, kBadReplyAt},
+    {"short-version", required_argument, nullptr, kShortVersion},
+    {"delay-ms", required_argument, nullptr, kDelay},
+    {"flood-after", required_argument, nullptr, kFloodAfter},
+    {"flood-ms", required_argument, nullptr, kFloodMs},
+    {"chaos", required_argument, nullptr, kChaos},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A whole number from `low` to `high`, decimal or 0x hex.
+bool TakeNumber(const char* option, const char* text, long low, long high, long& value,
+                std::string& error) {
     char* end = nullptr;
     errno = 0;
-    value = std::strtol(text, &end, 0);
-    return errno == 0 && end != text && *end == '\0' && value >= 0;
+    const long number = std::strtol(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || number < low || number > high) {
+        error = std::string("--") + option + " takes a number from " + std::to_string(low) +
+                " to " + std::to_string(high) + ", not '" + text + "'";
+        return false;
+    }
+    value = number;
+    return true;
 }
 
 // "\xHH" stands for the byte HH, "\\" for a backslash; anything else is taken as it is.
@@ -51,56 +105,77 @@ std::string DecodeVersion(const char* text) {
     return bytes;
 }
 
+constexpr long kMostReplies = 1L << 40;  // more than any run of the board will give
+
 }  // namespace
 
-bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (flag == "--pace") {
-            options.pace = true;
-            continue;
+SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    SimRequest request = SimRequest::Run;
+    BoardFaults& faults = options.faults;
+    const auto take = [&](int key, const char* value, std::string& why) {
+        switch (key) {
+            case 'l':
+                options.link = value;
+                return true;
+            case 'c':
+                options.chipType = FindDevice(value);
+                why = std::string("unknown chip '") + value + "'";
+                return options.chipType >= 0;
+            case 'a':
+                options.version = DecodeVersion(value);
+                return true;
+            case 'i':
+                options.image = value;
+                return true;
+            case 'd':
+                options.dump = value;
+                return true;
+            case 't':
+                options.trace = value;
+                return true;
+            case kPace:
+                options.pace = true;
+                return true;
+            case kLatency:
+                return TakeNumber("latency-ms", value, 0, 1000, options.latencyMs, why);
+            case kSilentAfter:
+                return TakeNumber("silent-after", value, 0, kMostReplies, faults.silentAfter, why);
+            case kBadReplyAt:
+                return TakeNumber("bad-reply-at", value, 0, 32767, faults.badReplyAt, why);
+            case kShortVersion:
+                return TakeNumber("short-version", value, 0, 1000, faults.shortVersion, why);
+            case kDelay:
+                return TakeNumber("delay-ms", value, 0, 60000, options.delayMs, why);
+            case kFloodAfter:
+                return TakeNumber("flood-after", value, 0, kMostReplies, options.floodAfter, why);
+            case kFloodMs:
+                return TakeNumber("flood-ms", value, 0, 60000, options.floodMs, why);
+            case kChaos:
+                return TakeNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
+            case 'h':
+                request = request == SimRequest::Run ? SimRequest::Help : request;
+                return true;
+            default:  // 'V'
+                request = request == SimRequest::Run ? SimRequest::Version : request;
+                return true;
         }
-        if (i + 1 >= argc) {
-            error = flag + " needs a value";
-            return false;
-        }
-        const char* value = argv[++i];
-        long number = 0;
-        const bool numeric = ParseNumber(value, number);
-        if (flag == "--link") {
-            options.link = value;
-        } else if (flag == "--chip") {
-            options.chipType = FindDevice(value);
-            if (options.chipType < 0) {
-                error = std::string("unknown chip ") + value;
-                return false;
-            }
-        } else if (flag == "--version") {
-            options.version = DecodeVersion(value);
-        } else if (flag == "--image") {
-            options.image = value;
-        } else if (flag == "--dump") {
-            options.dump = value;
-        } else if (flag == "--trace") {
-            options.trace = value;
-        } else if (flag == "--silent-after" && numeric) {
-            options.faults.silentAfter = number;
-        } else if (flag == "--bad-reply-at" && numeric) {
-            options.faults.badReplyAt = number;
-        } else if (flag == "--short-version" && numeric) {
-            options.faults.shortVersion = number;
-        } else if (flag == "--delay-ms" && numeric) {
-            options.delayMs = number;
-        } else {
-            error = "bad option " + flag + " " + value;
-            return false;
-        }
+    };
+    std::vector<std::string> operands;
+    if (!ReadCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, take, operands, error)) {
+        return SimRequest::Mistake;
+    }
+    if (request != SimRequest::Run) {
+        return request;
+    }
+    if (!operands.empty()) {
+        error = "unexpected '" + operands.front() + "'";
+        return SimRequest::Mistake;
     }
     if (options.link.empty()) {
-        error = "--link PATH is required";
-        return false;
+        error = "--link=PATH is required";
+        return SimRequest::Mistake;
     }
-    return true;
+    return SimRequest::Run;
 }
 
 }  // namespace korvel::sim

@@ -10,16 +10,23 @@ struct SimOptions {
     std::string link;  // where the pseudo-terminal's symlink goes
     int chipType = 9;  // catalogue index of the chip in the socket
     std::string version = "2.1";
-    std::string image;  // chip contents at start; all 0xFF without one
-    std::string dump;   // where the chip contents are written when they change
-    std::string trace;  // where each exchange on the line is logged
-    long delayMs = 0;   // added before every reply
-    bool pace = false;  // run the line at 9600 baud
+    std::string image;   // chip contents at start; all 0xFF without one
+    std::string dump;    // where the chip contents are written when they change
+    std::string trace;   // where each exchange on the line is logged
+    long delayMs = 0;    // added before every reply
+    long latencyMs = 0;  // replies leave only at multiples of this, as an adapter's timer lets them
+    bool pace = false;   // run the line at 9600 baud
+    long floodAfter = -1;  // replies before the board starts sending without being asked; -1 never
+    long floodMs = 0;      // between two of those bytes; 0 as fast as the line takes them
+    long chaosSeed = -1;   // answer at random from this seed; -1 never
     BoardFaults faults;
 };
 
-// Reads the command line; on a mistake returns false with the reason in `error`.
-bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
+// What the command line asks for.
+enum class SimRequest { Run, Help, Version, Mistake };
+
+// Reads the command line; on a mistake the reason is in `error`.
+SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
 
 extern const char* const kSimUsage;
 

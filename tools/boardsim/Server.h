@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "tools/boardsim/Board.h"
+#include "tools/boardsim/Chaos.h"
+#include "tools/boardsim/SimOptions.h"
+
+namespace korvel::sim {
+
+// Serves the board on the pseudo-terminal's master side. Every byte gets the time it is due: at
+// once, or, on a paced line, one byte time (10 bits at 9600 baud) after the line is free in its
+// direction, and a reply no earlier than the next tick of a modelled adapter's latency timer.
+// Bytes are taken from the line as soon as they come, so that their time is right even while
+// earlier ones are still "on the wire". Nothing here waits for the host: a reply it does not
+// take stays queued, and a stop request ends the service at once.
+class Server {
+  public:
+    Server(const SimOptions& options, Board& board, int master);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Serves until `stop` is set (by a signal handler, which may run only while the server
+    // waits) or the chaos takes the board away; the dump is then written.
+    void Run(const volatile std::sig_atomic_t& stop);
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    struct TimedByte {
+        std::uint8_t byte;
+        Clock::time_point due;
+    };
+
+    Clock::time_point Due(Clock::time_point from, Clock::time_point& lineFree) const;
+    Clock::time_point ReleasedAt(Clock::time_point due) const;
+    Clock::time_point NextDue() const;
+    void Wait(Clock::time_point until);
+    void Take(const TimedByte& received);
+    void Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point start);
+    void Flood(Clock::time_point now);
+    void SendDue(Clock::time_point now);
+    void SaveIfChanged();
+
+    const SimOptions& options_;
+    Board& board_;
+    int master_;
+    std::optional<Chaos> chaos_;
+    bool gone_ = false;
+    const Clock::time_point epoch_ = Clock::now();
+    std::deque<TimedByte> fromHost_;
+    std::deque<TimedByte> toHost_;
+    Clock::time_point hostLineFree_{};
+    Clock::time_point boardLineFree_{};
+    std::optional<Clock::time_point> nextFlood_;
+    std::FILE* trace_ = nullptr;
+    std::string line_;
+};
+
+}  // namespace korvel::sim
