@@ -11,8 +11,9 @@ struct DeviceType {
 };
 
 constexpr int kDeviceCount = 10;
-// Types 0 to 5 take one address byte and reach their 256-byte blocks through the select byte.
-constexpr int kLastOneAddressByteType = 5;
+// The addressing-mode byte of the types that take two address bytes; the others take one and
+// reach their 256-byte blocks through the select byte.
+constexpr std::uint8_t kTwoAddressBytesMode = 0x01;
 constexpr std::int32_t kLargestDeviceSize = 32768;
 // The image buffer holds the largest device and one byte more.
 constexpr std::size_t kImageBufferSize = kLargestDeviceSize + 1;
@@ -22,7 +23,7 @@ constexpr std::uint8_t kSelectBase = 0xA0;
 extern const DeviceType kDevices[kDeviceCount];
 
 inline bool TakesTwoAddressBytes(int device) {
-    return device > kLastOneAddressByteType;
+    return kDevices[device].addressMode == kTwoAddressBytesMode;
 }
 
 // Device-select byte for a 256-byte block, 0 to 7.

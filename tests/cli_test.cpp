@@ -1,9 +1,14 @@
 // korvel-cli as a script would run it, against the board simulator.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "tests/support/BoardSession.h"
 
@@ -15,14 +20,18 @@ struct CliRun {
     std::string err;
 };
 
-// Runs korvel-cli through the shell, with no input and its output captured.
-CliRun Cli(const std::vector<std::string>& args) {
+// Runs korvel-cli through the shell, with no input and its output captured; `before` runs in
+// the same shell first, and `combined` sends standard error into the same file as standard
+// output, as a log would have it.
+CliRun Cli(const std::vector<std::string>& args, const std::string& before = "",
+           bool combined = false) {
     TempDir dir;
-    std::string command = KORVEL_CLI;
+    std::string command = before + KORVEL_CLI;
     for (const std::string& arg : args) {
         command += " '" + arg + "'";
     }
-    command += " </dev/null >'" + dir.File("out") + "' 2>'" + dir.File("err") + "'";
+    command += " </dev/null >'" + dir.File("out") + "' 2>" +
+               (combined ? "&1" : "'" + dir.File("err") + "'");
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(dir.File("out")),
             ReadFileText(dir.File("err"))};
@@ -38,6 +47,157 @@ TEST(Cli, ReadsAChipIntoAFile) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "COM2: Hardware v2.1\n");
     EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), chip);
+}
+
+TEST(Cli, HelpVersionAndTheGnuWaysOfGivingOptions) {
+    const CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: korvel-cli [OPTION]... OPERATION...\n", 0), 0u);
+    EXPECT_EQ(Cli({"-h"}).out, help.out);
+    EXPECT_EQ(Cli({"--version"}).out, "korvel-cli (Korvel) 3.0.0.0\n");
+
+    SimulatorProcess sim({"--chip", "24C00"});
+    // --opt=value, a short option, and "--" before an operation.
+    const CliRun run = Cli({"--port=" + sim.Link(), "-d", "24C00", "--", "detect"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, sim.Link() + ": Hardware v2.1\n");
+
+    const CliRun mistake = Cli({"--bogus", "read"});
+    EXPECT_EQ(mistake.status, 2);
+    EXPECT_EQ(mistake.err,
+              "korvel-cli: unknown option '--bogus'\nTry 'korvel-cli --help' for more "
+              "information.\n");
+}
+
+// A script whose variable is unset passes an empty name: never a file to write to a chip from,
+// nor one to throw a Read away into.
+TEST(Cli, EmptyFileNamesAreMistakesAndNothingReachesTheBoard) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    sim.ServeAsPort(2);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--in", "", "write"},
+                                                 {"--out", "", "read"},
+                                                 {"--in=", "write"},
+                                                 {"-o", "", "read"}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+    }
+    sim.Stop();
+    EXPECT_TRUE(sim.Trace().empty());
+    EXPECT_EQ(sim.Dump(), std::vector<std::uint8_t>(256, 0xFF));
+}
+
+TEST(Cli, ExitStatusIsTheOutcome) {
+    TempDir dir;
+    WriteFileBytes(dir.File("zeros.bin"), std::vector<std::uint8_t>(256, 0x00));
+    WriteFileBytes(dir.File("locked.bin"), {1, 2, 3});
+    chmod(dir.File("locked.bin").c_str(), 0444);
+    struct Case {
+        std::vector<std::string> board, args;
+        int status;
+        std::string last;  // the last line on standard output
+    };
+    const Case cases[] = {
+        {{}, {"verify"}, 0, "Verify: Verify ok"},
+        {{},
+         {"--in", dir.File("zeros.bin"), "verify"},
+         1,
+         "Verify: Verify failed ! First error at addr 0h"},
+        {{"--image", dir.File("zeros.bin")},
+         {"blank"},
+         1,
+         "Blank check: Device isn't blank ! First error at addr 0h"},
+        {{"--silent-after", "6"}, {"read"}, 1, "Error: Transmission error !"},
+        {{},
+         {"--out", dir.File("locked.bin"), "read"},
+         1,
+         "Error: Can't write to file. File is read only ?"},
+        {{},
+         {"--in", dir.File("missing.bin"), "read"},
+         1,
+         "Error: can't open " + dir.File("missing.bin")},
+    };
+    for (const Case& c : cases) {
+        SimulatorProcess sim(ChipOptions("24C02", c.board));
+        sim.ServeAsPort(2);
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.last;
+        EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), c.last + "\n");
+    }
+}
+
+// What the board sends may be anything; the user's terminal gets it as text.
+TEST(Cli, ControlBytesFromTheBoardArePrintedAsHex) {
+    SimulatorProcess sim({"--chip", "24C02", "--board-version", "\\x1bc\\x00"});
+    sim.ServeAsPort(2);
+    EXPECT_EQ(Cli({"detect"}).out, "COM2: Hardware v\\x1Bc\n");
+}
+
+// In a log of both outputs each line stands where it happened: the detection before the
+// progress of the Read that follows it.
+TEST(Cli, LogKeepsTheOrderOfWhatHappened) {
+    SimulatorProcess sim({"--chip", "24C00"});
+    sim.ServeAsPort(2);
+    const CliRun run = Cli({"--device", "24C00", "read"}, "", true);
+    EXPECT_EQ(run.out.rfind("COM2: Hardware v2.1\nReading... 12% done\n", 0), 0u) << run.out;
+}
+
+TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    // A relative path, from the simulator's directory.
+    const std::string relative = "cd '" + sim.File("") + "' && ";
+    const CliRun detect = Cli({"--port", "./port", "detect"}, relative);
+    EXPECT_EQ(detect.status, 0) << detect.err;
+    EXPECT_EQ(detect.out, "./port: Hardware v2.1\n");
+    for (const char* port : {"0", "5", "2x", "ttyUSB0"}) {
+        EXPECT_EQ(Cli({"--port", port, "detect"}).status, 2) << port;
+    }
+    const CliRun ports = Cli({"ports"});
+    EXPECT_EQ(ports.status, 0);
+    EXPECT_NE(ports.out.find("\nCOM3: /dev/korvel-no-such-port (environment: KORVEL_COM3)\n"),
+              std::string::npos)
+        << ports.out;
+    unsetenv("KORVEL_COM3");
+}
+
+// Over the file-size limit a save is a write error like any other, not the end of the program.
+TEST(Cli, FileSizeLimitFailsTheSaveWithItsMessage) {
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), PatternImage(32768));
+    const CliRun run =
+        Cli({"--device", "24C256", "--in", dir.File("image.bin"), "--out", dir.File("chip.bin")},
+            "ulimit -f 8; ");  // 8 KiB
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1),
+              "Error: Can't save the file. Disk full or write error !\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("chip.bin")));
+}
+
+// On a terminal the progress is one line, rewritten, with the time taken and the time left.
+TEST(Cli, ProgressOnATerminalShowsTheTimeLeft) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    sim.ServeAsPort(2);
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execl(KORVEL_CLI, KORVEL_CLI, "read", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string shown;
+    char chunk[512];
+    for (ssize_t got; (got = read(terminal, chunk, sizeof chunk)) > 0;) {
+        shown.append(chunk, static_cast<std::size_t>(got));
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(shown.find("\rReading... 50% done, 0:00 taken, 0:00 left"), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("\rReady."), std::string::npos);
 }
 
 TEST(Cli, FailuresGiveNonZeroStatuses) {

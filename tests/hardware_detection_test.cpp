@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
+#include <thread>
+
 #include "dialog/KorvelDlg.h"
+#include "tests/support/Bounded.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/SimulatorProcess.h"
 
@@ -64,6 +68,30 @@ TEST(HardwareDetection, AnswerDecidesTheHardwareLineAndTheButtons) {
         SimulatorProcess sim(options);
         sim.ServeAsPort(2);
         EXPECT_EQ(Detection().On(2), expected);
+    }
+}
+
+// A board that never stops sending, from the start or after its answer, a byte every 15 ms or
+// back to back: detection still ends, with the first three bytes for the answer.
+TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
+    const std::pair<std::vector<std::string>, const char*> boards[] = {
+        {{"--flood-after", "1", "--flood-ms", "15"}, "Hardware v2.1"},
+        {{"--flood-after", "1", "--flood-ms", "0"}, "Hardware v2.1"},
+        {{"--flood-after", "0", "--flood-ms", "15"}, "Hardware v"},
+        {{"--flood-after", "0", "--flood-ms", "0"}, "Hardware v"},
+    };
+    for (const auto& [options, hardware] : boards) {
+        SimulatorProcess sim(options);
+        sim.ServeAsPort(2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // a flood under way
+        const std::string expected = hardware;
+        EXPECT_TRUE(EndsWithin(3000,
+                               [&] {
+                                   const Texts seen = Detection().On(2);
+                                   return seen[0].rfind(expected, 0) == 0 && seen[0].size() == 13 &&
+                                          seen[1] == "Read on";
+                               }))
+            << options[1] << " " << options[3];
     }
 }
 

@@ -1,6 +1,7 @@
 // Open and Save on real files in a temporary directory, with scripted file dialogs.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,7 +10,10 @@
 #include <filesystem>
 #include <tuple>
 
+#include "platform/AtomicFileWriter.h"
+#include "platform/Signals.h"
 #include "tests/support/BoardSession.h"
+#include "tests/support/Bounded.h"
 #include "tests/support/ScriptedFileDialog.h"
 
 namespace {
@@ -131,6 +135,74 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     EXPECT_EQ(dlg.filename, Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(host.pushes.empty());
+}
+
+// Special files answer at once: a FIFO nobody writes to loads nothing, and nothing but a regular
+// file is saved over.
+TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
+    ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_TRUE(EndsWithin(3000, [&] {
+        dialogs.answers = {dir.File("pipe")};
+        return dlg.OpenImage() == FileOutcome::Done && host.Last().size == "Size: 0 bytes";
+    }));
+    for (const std::string& target :
+         {dir.File("pipe"), std::string("/dev/null"), dir.path().string()}) {
+        EXPECT_TRUE(EndsWithin(3000, [&] {
+            dialogs.answers = {target};
+            return dlg.SaveImage() == FileOutcome::Failed &&
+                   host.boxes == Texts{kOverwrite, kReadOnly};
+        })) << target;
+    }
+}
+
+// Names up to the file system's 255 bytes save like any other, and leave nothing beside them.
+TEST_F(ImageFiles, LongestNamesSave) {
+    for (const std::size_t length : {241u, 250u, 255u}) {
+        const std::string path = dir.File(std::string(length - 4, 'n') + ".bin");
+        dialogs.answers = {path};
+        EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done) << length;
+        EXPECT_EQ(ReadFileBytes(path), Bytes(256, 0xFF)) << length;
+        fs::remove(path);
+    }
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(Entries(), 0u);
+}
+
+TEST_F(ImageFiles, OutcomesOfOpenAndSave) {
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
+    dialogs.answers = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
+    dialogs.answers = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
+    dialogs.answers = {dir.path().string()};  // a directory opens, but cannot be read
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
+
+    host.answers = {IDNO};
+    dialogs.answers = {dir.File("image.bin")};
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
+    dialogs.answers = {dir.File("image.bin")};
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done);
+    dialogs.answers = {dir.File("no/such/directory.bin")};
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
+}
+
+// A program ended in the middle of a save takes its temporary file with it.
+TEST_F(ImageFiles, TerminationDuringASaveLeavesNoTemporaryFile) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            korvel::InstallSignalHandling();
+            korvel::AtomicFileWriter out;
+            out.Open(dir.File("image.bin"));
+            out.Write("half", 4);
+            raise(signal);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(Entries(), 0u) << signal;
+    }
 }
 
 TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {

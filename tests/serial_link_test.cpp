@@ -1,9 +1,16 @@
 // The serial link against the board simulator on a real pseudo-terminal. The exact exchanges of
 // every type are in the device operations' tests.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/serial.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 
 #include "tests/support/BoardSession.h"
 #include "tests/support/Stopwatch.h"
@@ -65,6 +72,70 @@ TEST(SerialLink, OrdinaryUserCanOpenThePortAgainAfterClosingIt) {
     int status = -1;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Whether someone holds the line with TIOCEXCL, asked through a descriptor of our own. The
+// question needs no privilege; an ordinary user who is refused the open has the answer too.
+bool HeldExclusively(const std::string& device) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return errno == EBUSY;
+    }
+    int exclusive = 0;
+    ioctl(fd, TIOCGEXCL, &exclusive);
+    close(fd);
+    return exclusive != 0;
+}
+
+TEST(SerialLink, ExclusiveBothWays) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    sim.ServeAsPort(2);
+    RecordingHost host;
+    CKorvelDlg first(host), second(host);
+    ASSERT_TRUE(first.OpenCommPort(2));
+    // A second copy is refused, and its failure leaves the first one's claim alone.
+    EXPECT_FALSE(second.OpenCommPort(2));
+    EXPECT_TRUE(HeldExclusively(sim.Link()));
+    first.CloseCommPort();
+    EXPECT_FALSE(HeldExclusively(sim.Link()));
+
+    // A line that another program holds exclusively is refused, to root as well.
+    const int other = open(sim.Link().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    EXPECT_FALSE(first.OpenCommPort(2));
+    EXPECT_NE(first.hComm.LastError().find(" is in use"), std::string::npos);
+    EXPECT_TRUE(HeldExclusively(sim.Link())) << "its claim stays";
+    ioctl(other, TIOCNXCL);
+    close(other);
+    EXPECT_TRUE(first.OpenCommPort(2));
+}
+
+// The driver's low latency, on a real UART where the machine has one: switched on while the port
+// is open, and the driver's flags as they were once it is closed.
+TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
+    std::ifstream type("/sys/class/tty/ttyS0/type");
+    int uart = 0;
+    if (!(type >> uart) || uart == 0) {
+        GTEST_SKIP() << "no real UART at /dev/ttyS0 (/sys/class/tty/ttyS0/type missing or 0)";
+    }
+    const auto flags = [](int fd) {
+        serial_struct serial{};
+        return ioctl(fd, TIOCGSERIAL, &serial) == 0 ? serial.flags : -1;
+    };
+    const int watcher = open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (watcher < 0) {
+        GTEST_SKIP() << "/dev/ttyS0 cannot be opened here: " << std::strerror(errno);
+    }
+    const int before = flags(watcher);
+    ASSERT_EQ(before & ASYNC_LOW_LATENCY, 0) << "the test needs the flag off to begin with";
+    {
+        korvel::SerialPort port;
+        ASSERT_TRUE(port.Open("/dev/ttyS0")) << port.LastError();
+        EXPECT_NE(flags(watcher) & ASYNC_LOW_LATENCY, 0);
+    }
+    EXPECT_EQ(flags(watcher), before);
+    close(watcher);
 }
 
 TEST(SerialLink, FlowControlEndOfFileAndZeroBytesPassAsData) {

@@ -9,20 +9,20 @@ Chaos::Answer Chaos::Spoil(std::vector<std::uint8_t> reply) {
     };
     Answer answer{std::move(reply)};
     const int roll = pick(0, 999);
-    if (roll < 950) {
+    if (roll < 980) {
         return answer;  // right
     }
-    if (roll < 960) {  // wrong
+    if (roll < 984) {  // wrong
         for (std::uint8_t& byte : answer.bytes) {
             byte = static_cast<std::uint8_t>(~byte);
         }
-    } else if (roll < 970) {  // late: within the reply wait, or after it
+    } else if (roll < 988) {  // late: within the reply wait, or after it
         answer.delay = milliseconds(pick(0, 1) == 0 ? pick(100, 700) : pick(2100, 3000));
-    } else if (roll < 980) {  // too much, in a burst
+    } else if (roll < 992) {  // too much, in a burst
         for (int extra = pick(1, 40); extra > 0; --extra) {
             answer.bytes.push_back(static_cast<std::uint8_t>(pick(0, 255)));
         }
-    } else if (roll < 995) {  // not at all
+    } else if (roll < 997) {  // not at all
         answer.bytes.clear();
     } else {
         answer.goAway = true;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <thread>
+
+// Runs `work` in a copy of the test process and waits for it `limitMs` at most: true when it
+// ended in time and `work` returned true. A copy that overruns is killed, so that a wait without
+// end fails the test instead of hanging it.
+inline bool EndsWithin(long limitMs, const std::function<bool()>& work) {
+    const pid_t child = fork();
+    if (child == 0) {
+        // _exit: the copy must not run the test's exit handlers or remove its directories.
+        _exit(work() ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
