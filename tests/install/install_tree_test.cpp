@@ -15,6 +15,7 @@ namespace {
 class Installation : public InstalledTree {};
 
 const char* const kDesktopEntry = "share/applications/org.example.korvel.Korvel.desktop";
+const char* const kNoWindow = "built without the window (KORVEL_WINDOW=OFF): nothing to install";
 const char* const kMetainfo = "share/metainfo/org.example.korvel.Korvel.metainfo.xml";
 
 // The keys of a desktop entry's [Desktop Entry] group.
@@ -50,8 +51,7 @@ bool PngSize(const std::vector<std::uint8_t>& png, std::uint32_t& width, std::ui
 }  // namespace
 
 TEST_F(Installation, AreTheProgramsAndTheirDesktopFilesAndNothingElse) {
-#if KORVEL_WINDOW
-    const std::vector<std::string> expected = {
+    const std::vector<std::string> withWindow = {
         "bin/korvel",
         "bin/korvel-boardsim",
         "bin/korvel-cli",
@@ -68,8 +68,7 @@ TEST_F(Installation, AreTheProgramsAndTheirDesktopFilesAndNothingElse) {
         "share/man/man1/korvel.1",
         "share/metainfo/org.example.korvel.Korvel.metainfo.xml",
     };
-#else
-    const std::vector<std::string> expected = {
+    const std::vector<std::string> withoutWindow = {
         "bin/korvel-boardsim",
         "bin/korvel-cli",
         "share/bash-completion/completions/korvel-boardsim",
@@ -77,8 +76,7 @@ TEST_F(Installation, AreTheProgramsAndTheirDesktopFilesAndNothingElse) {
         "share/man/man1/korvel-boardsim.1",
         "share/man/man1/korvel-cli.1",
     };
-#endif
-    EXPECT_EQ(InstalledFiles(), expected);
+    EXPECT_EQ(InstalledFiles(), KORVEL_WINDOW ? withWindow : withoutWindow);
 }
 
 TEST_F(Installation, ProgramsRunFromTheirInstalledPlace) {
@@ -105,19 +103,19 @@ TEST_F(Installation, ManPagesRenderWithoutWarnings) {
     }
 }
 
-#if KORVEL_WINDOW
-
 TEST_F(Installation, DesktopEntryPassesItsValidatorAndStartsTheWindow) {
-    const std::map<std::string, std::string> keys =
-        DesktopKeys(ReadFileText(Installed(kDesktopEntry)));
-    EXPECT_EQ(keys.at("Type"), "Application");
-    EXPECT_EQ(keys.at("Name"), "Korvel");
-    EXPECT_EQ(keys.at("GenericName"), "EEPROM programmer");
-    EXPECT_EQ(keys.at("Exec"), "korvel");
-    EXPECT_EQ(keys.at("Icon"), "org.example.korvel.Korvel");
-    EXPECT_EQ(keys.at("Terminal"), "false");
-    EXPECT_EQ(keys.at("Categories"), "Development;Electronics;");
-    EXPECT_NE(keys.count("Comment"), 0U);
+    if (!KORVEL_WINDOW) {
+        GTEST_SKIP() << kNoWindow;
+    }
+    std::map<std::string, std::string> keys = DesktopKeys(ReadFileText(Installed(kDesktopEntry)));
+    EXPECT_EQ(keys["Type"], "Application");
+    EXPECT_EQ(keys["Name"], "Korvel");
+    EXPECT_EQ(keys["GenericName"], "EEPROM programmer");
+    EXPECT_EQ(keys["Exec"], "korvel");
+    EXPECT_EQ(keys["Icon"], "org.example.korvel.Korvel");
+    EXPECT_EQ(keys["Terminal"], "false");
+    EXPECT_EQ(keys["Categories"], "Development;Electronics;");
+    EXPECT_NE(keys["Comment"], "");
 
     if (!OnPath("desktop-file-validate")) {
         GTEST_SKIP()
@@ -129,6 +127,9 @@ TEST_F(Installation, DesktopEntryPassesItsValidatorAndStartsTheWindow) {
 }
 
 TEST_F(Installation, MetainfoPassesItsValidatorOffline) {
+    if (!KORVEL_WINDOW) {
+        GTEST_SKIP() << kNoWindow;
+    }
     const std::string metainfo = ReadFileText(Installed(kMetainfo));
     EXPECT_NE(metainfo.find("<id>org.example.korvel.Korvel</id>"), std::string::npos);
     EXPECT_NE(metainfo.find("<project_license>GPL-3.0-or-later</project_license>"),
@@ -149,6 +150,9 @@ TEST_F(Installation, MetainfoPassesItsValidatorOffline) {
 }
 
 TEST_F(Installation, IconsAreAsLargeAsTheirFoldersSay) {
+    if (!KORVEL_WINDOW) {
+        GTEST_SKIP() << kNoWindow;
+    }
     const std::pair<const char*, std::uint32_t> folders[] = {
         {"48x48", 48}, {"64x64", 64}, {"128x128", 128}, {"256x256", 256}};
     for (const auto& [folder, size] : folders) {
@@ -161,7 +165,5 @@ TEST_F(Installation, IconsAreAsLargeAsTheirFoldersSay) {
         EXPECT_EQ(height, size) << folder;
     }
 }
-
-#endif
 
 }  // namespace korvel::test
