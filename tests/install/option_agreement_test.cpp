@@ -36,8 +36,8 @@ class Agreement : public InstalledTree {
                             const std::string& folder = "/") {
         const char* const script = R"(
             cd "$1" && source "$2" || exit 1
-            spec=$(complete -p "$3") || exit 1
-            function=${spec##*-F }
+            registered=$(complete -p "$3") || exit 1
+            function=${registered##*-F }
             function=${function%% *}
             shift 2
             COMP_WORDS=("$@")
