@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures and writes them as XPM files into pictures/.
+"""Draws the program's pictures: XPM files into pictures/, the application icon into icons/.
 
 The eight 32 x 32 button pictures and the chip icon use the 16 standard colours and a
-transparent ground; the 128 x 47 logotype is black on white with a grey shadow. Run it again
-after changing a drawing: python3 resources/draw_pictures.py
+transparent ground; the 128 x 47 logotype is black on white with a grey shadow. The application
+icon is the same chip drawn again, with smooth edges, at each size a desktop asks for: PNG at 48,
+64, 128 and 256 pixels and SVG. The same drawing always gives the same bytes.
+
+Run it again after changing a drawing: python3 resources/draw_pictures.py [FOLDER]
+(FOLDER, default the folder of this script, receives pictures/ and icons/).
 """
 import math
 import os
+import struct
+import sys
+import zlib
 
 PALETTE = {
     ".": None,  # transparent
@@ -313,16 +320,182 @@ def logo_xpm(name):
     return "\n".join(lines) + "\n"
 
 
+# The application icon. Its shapes are placed on whole pixels at every size, so that straight
+# edges stay sharp; only the round ones are smoothed, from 8 x 8 samples per pixel.
+ICON_SIZES = (48, 64, 128, 256)
+ICON_SAMPLES = 8
+
+
+def number(value):
+    return ("%.2f" % value).rstrip("0").rstrip(".")
+
+
+# Each shape says whether it holds a point, and whether it covers pixel (x, y), the unit square
+# from (x, y) to (x + 1, y + 1): 1 wholly, 0 not at all, None in part.
+class Rect:
+    def __init__(self, x0, y0, x1, y1):
+        self.x0, self.y0, self.x1, self.y1 = x0, y0, x1, y1
+
+    def inside(self, x, y):
+        return self.x0 <= x < self.x1 and self.y0 <= y < self.y1
+
+    def cover(self, x, y):
+        if x >= self.x0 and x + 1 <= self.x1 and y >= self.y0 and y + 1 <= self.y1:
+            return 1
+        if x + 1 <= self.x0 or x >= self.x1 or y + 1 <= self.y0 or y >= self.y1:
+            return 0
+        return None
+
+    def svg(self):
+        return '<rect x="%s" y="%s" width="%s" height="%s"' % tuple(map(number, (
+            self.x0, self.y0, self.x1 - self.x0, self.y1 - self.y0)))
+
+
+class Disc:
+    def __init__(self, cx, cy, r):
+        self.cx, self.cy, self.r = cx, cy, r
+
+    def inside(self, x, y):
+        return (x - self.cx) ** 2 + (y - self.cy) ** 2 < self.r * self.r
+
+    def cover(self, x, y):
+        far_x = max(abs(self.cx - x), abs(self.cx - x - 1))
+        far_y = max(abs(self.cy - y), abs(self.cy - y - 1))
+        if far_x ** 2 + far_y ** 2 <= self.r ** 2:
+            return 1
+        near_x, near_y = min(max(self.cx, x), x + 1), min(max(self.cy, y), y + 1)
+        if (near_x - self.cx) ** 2 + (near_y - self.cy) ** 2 >= self.r ** 2:
+            return 0
+        return None
+
+    def svg(self):
+        return '<circle cx="%s" cy="%s" r="%s"' % tuple(map(number, (self.cx, self.cy, self.r)))
+
+
+class NotchedRect(Rect):
+    """A rectangle with a round notch cut into its top edge."""
+
+    def __init__(self, x0, y0, x1, y1, notch):
+        super().__init__(x0, y0, x1, y1)
+        self.notch = notch
+
+    def inside(self, x, y):
+        return super().inside(x, y) and not self.notch.inside(x, y)
+
+    def cover(self, x, y):
+        body, notch = super().cover(x, y), self.notch.cover(x, y)
+        if body == 0 or notch == 1:
+            return 0
+        return 1 if body == 1 and notch == 0 else None
+
+    def svg(self):
+        n = self.notch
+        half = math.sqrt(n.r * n.r - (self.y0 - n.cy) ** 2)  # where the notch meets the edge
+        return '<path d="M%s %sH%sA%s %s 0 0 0 %s %sH%sV%sH%sZ"' % tuple(map(number, (
+            self.x0, self.y0, n.cx - half, n.r, n.r, n.cx + half, self.y0, self.x1, self.y1,
+            self.x0)))
+
+
+def chip_icon(size):
+    """The chip of chip.xpm as (shape, colour) layers, bottom first, for a size x size icon.
+
+    The drawing is laid out on the 32 x 32 grid of the small picture and scaled to the size;
+    outlines are about a 48th of the icon wide, and never thinner than a pixel. The body has
+    a grey outline of its own, so that it stands out on a dark panel too.
+    """
+    def at(v):
+        return round(v * size / 32)
+
+    line = max(1, round(size / 48))
+    outline = PALETTE["d"]
+    layers = []
+    pitch, height = at(6), at(3)
+    for i in range(4):
+        top = pitch * (i + 1)
+        for x0, x1 in ((at(3), at(10)), (at(22), at(29))):
+            layers.append((Rect(x0, top, x1, top + height), outline))
+            layers.append((Rect(x0 + line, top + line, x1 - line, top + height - line),
+                           PALETTE["s"]))
+    x0, y0, x1, y1 = at(8), at(2), at(24), at(30)
+    centre, notch = (x0 + x1) / 2, at(5) / 2
+    layers.append((NotchedRect(x0, y0, x1, y1, Disc(centre, y0, notch)), outline))
+    layers.append((NotchedRect(x0 + line, y0 + line, x1 - line, y1 - line,
+                               Disc(centre, y0, notch + line)), PALETTE["k"]))
+    layers.append((Disc(at(12), at(8), 1.5 * size / 32), PALETTE["w"]))  # pin 1
+    return layers
+
+
+def paint(layers, size):
+    """RGBA rows: each pixel the mean of its samples, each sample the colour of the top layer."""
+    step = 1 / ICON_SAMPLES
+    offsets = [(i + 0.5) * step for i in range(ICON_SAMPLES)]
+    rows = []
+    for y in range(size):
+        row = bytearray()
+        for x in range(size):
+            covers = [shape.cover(x, y) for shape, _ in layers]
+            top = max((i for i, c in enumerate(covers) if c == 1), default=-1)
+            if all(c is not None for c in covers[top + 1:]):  # no edge crosses the pixel
+                row += bytes(layers[top][1]) + b"\xff" if top >= 0 else bytes(4)
+                continue
+            live = [i for i in range(max(top, 0), len(layers)) if covers[i] != 0]
+            total, hits = [0, 0, 0], 0
+            for oy in offsets:
+                for ox in offsets:
+                    hit = next((i for i in reversed(live)
+                                if layers[i][0].inside(x + ox, y + oy)), None)
+                    if hit is not None:
+                        hits += 1
+                        total = [t + c for t, c in zip(total, layers[hit][1])]
+            if hits == 0:
+                row += bytes(4)
+            else:
+                alpha = round(255 * hits / ICON_SAMPLES ** 2)
+                row += bytes(round(t / hits) for t in total) + bytes([alpha])
+        rows.append(bytes(row))
+    return rows
+
+
+def png(rows, size):
+    """An 8-bit RGBA PNG, with nothing in it but the picture (no time, no text)."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    pixels = b"".join(b"\0" + row for row in rows)  # filter type 0 on every row
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(pixels, 9)) + chunk(b"IEND", b""))
+
+
+def svg(layers, size):
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+             'viewBox="0 0 %d %d">' % (size, size, size, size)]
+    for shape, colour in layers:
+        lines.append('  %s fill="#%02X%02X%02X"/>' % ((shape.svg(),) + tuple(colour)))
+    lines.append("</svg>")
+    return "\n".join(lines) + "\n"
+
+
+def write(path, data):
+    with open(path, "wb") as out:
+        out.write(data)
+
+
 def main():
-    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures")
-    pictures = {"open": open_folder, "save": diskette, "read": open_book,
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    pictures, icons = os.path.join(root, "pictures"), os.path.join(root, "icons")
+    os.makedirs(pictures, exist_ok=True)
+    os.makedirs(icons, exist_ok=True)
+    drawings = {"open": open_folder, "save": diskette, "read": open_book,
                 "write": writing_pad, "blank": blank_sheets, "erase": eraser,
                 "verify": equals_sign, "buffer": magnifying_glass, "chip": chip}
-    for name, draw in pictures.items():
-        with open(os.path.join(here, name + ".xpm"), "w") as out:
-            out.write(draw().xpm(name))
-    with open(os.path.join(here, "logo.xpm"), "w") as out:
-        out.write(logo_xpm("logo"))
+    for name, draw in drawings.items():
+        write(os.path.join(pictures, name + ".xpm"), draw().xpm(name).encode())
+    write(os.path.join(pictures, "logo.xpm"), logo_xpm("logo").encode())
+    for size in ICON_SIZES:
+        write(os.path.join(icons, "korvel-%d.png" % size), png(paint(chip_icon(size), size), size))
+    write(os.path.join(icons, "korvel.svg"), svg(chip_icon(256), 256).encode())
 
 
 if __name__ == "__main__":

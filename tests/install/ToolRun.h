@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvel::test {
+
+// What a program printed and how it ended.
+struct ToolRun {
+    int status = -1;  // the exit status; -1 when it could not be started or did not exit
+    std::string out;
+    std::string err;
+};
+
+// Runs a program (looked up on the PATH when the name has no slash) with the arguments that
+// follow it, with no input, and waits for it to end.
+ToolRun RunTool(const std::vector<std::string>& command);
+
+// Whether a program of this name is on the PATH.
+bool OnPath(const std::string& name);
+
+}  // namespace korvel::test

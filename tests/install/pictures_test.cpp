@@ -1,0 +1,55 @@
+// The committed pictures and icons are what resources/draw_pictures.py draws, byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/install/ToolRun.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/TempDir.h"
+
+namespace korvel::test {
+
+namespace {
+
+const std::vector<std::string> kDrawnFiles = {
+    "icons/korvel-128.png", "icons/korvel-256.png", "icons/korvel-48.png", "icons/korvel-64.png",
+    "icons/korvel.svg",     "pictures/blank.xpm",   "pictures/buffer.xpm", "pictures/chip.xpm",
+    "pictures/erase.xpm",   "pictures/logo.xpm",    "pictures/open.xpm",   "pictures/read.xpm",
+    "pictures/save.xpm",    "pictures/verify.xpm",  "pictures/write.xpm",
+};
+
+// The files in the pictures/ and icons/ folders below `root`, by their paths from there.
+std::vector<std::string> PictureFiles(const std::filesystem::path& root) {
+    std::vector<std::string> files;
+    for (const char* folder : {"icons", "pictures"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
+            files.push_back(entry.path().lexically_relative(root).string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+TEST(DrawPictures, CommittedFilesAreWhatTheScriptDraws) {
+    if (!OnPath("python3")) {
+        GTEST_SKIP() << "python3 is not installed";
+    }
+    const std::filesystem::path committed = std::filesystem::path(KORVEL_SOURCE_DIR) / "resources";
+    TempDir drawn;
+    const ToolRun run =
+        RunTool({"python3", (committed / "draw_pictures.py").string(), drawn.path().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    EXPECT_EQ(PictureFiles(drawn.path()), kDrawnFiles);
+    EXPECT_EQ(PictureFiles(committed), kDrawnFiles);
+    for (const std::string& file : kDrawnFiles) {
+        EXPECT_TRUE(ReadFileBytes((committed / file).string()) ==
+                    ReadFileBytes((drawn.path() / file).string()))
+            << file << " differs from what draw_pictures.py draws: run it again and commit";
+    }
+}
+
+}  // namespace korvel::test
