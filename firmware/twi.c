@@ -1,0 +1,85 @@
+#include "twi.h"
+
+#include <avr/io.h>
+#include <stdbool.h>
+#include <util/twi.h>
+
+#include "clock.h"
+
+// 16 MHz / (16 + 2 * 72) = 100 kHz with prescaler 1. The older 24C01 and 24C02 parts allow no
+// more than 100 kHz, so the whole family gets it.
+#define BIT_RATE_DIVISOR 72
+
+// A byte with its acknowledge takes 90 us at 100 kHz; 2 ms means the bus is stuck.
+#define STEP_LIMIT_MS 2
+
+void twi_init(void) {
+    TWSR = 0;
+    TWBR = BIT_RATE_DIVISOR;
+    TWCR = _BV(TWEN);
+}
+
+// Runs one bus step and waits for its end; on time-out resets the bus unit, which lets go of
+// both lines, so the next transfer starts afresh.
+static bool run_step(uint8_t control) {
+    TWCR = control;
+    const uint16_t start = clock_ms();
+    while (bit_is_clear(TWCR, TWINT)) {
+        if (clock_passed(start, STEP_LIMIT_MS)) {
+            TWCR = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
+twi_result twi_start(void) {
+    if (!run_step(_BV(TWINT) | _BV(TWSTA) | _BV(TWEN))) {
+        return TWI_STUCK;
+    }
+    return TW_STATUS == TW_START || TW_STATUS == TW_REP_START ? TWI_OK : TWI_FAILED;
+}
+
+twi_result twi_send(uint8_t byte) {
+    TWDR = byte;
+    if (!run_step(_BV(TWINT) | _BV(TWEN))) {
+        return TWI_STUCK;
+    }
+    switch (TW_STATUS) {
+        case TW_MT_SLA_ACK:
+        case TW_MT_DATA_ACK:
+        case TW_MR_SLA_ACK:
+            return TWI_OK;
+        case TW_MT_SLA_NACK:
+        case TW_MT_DATA_NACK:
+        case TW_MR_SLA_NACK:
+            return TWI_NACK;
+        default:
+            return TWI_FAILED;
+    }
+}
+
+twi_result twi_receive_last(uint8_t* byte) {
+    if (!run_step(_BV(TWINT) | _BV(TWEN))) {
+        return TWI_STUCK;
+    }
+    if (TW_STATUS != TW_MR_DATA_NACK) {
+        return TWI_FAILED;
+    }
+    *byte = TWDR;
+    return TWI_OK;
+}
+
+void twi_stop(void) {
+    if (bit_is_clear(TWCR, TWEN)) {
+        return;  // reset after a stuck step: there is no transfer to end
+    }
+    TWCR = _BV(TWINT) | _BV(TWSTO) | _BV(TWEN);
+    const uint16_t start = clock_ms();
+    while (bit_is_set(TWCR, TWSTO)) {
+        if (clock_passed(start, STEP_LIMIT_MS)) {
+            TWCR = 0;
+            return;
+        }
+    }
+}
