@@ -2,6 +2,7 @@
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
+#include <avr/sleep.h>
 #include <util/atomic.h>
 
 static volatile uint16_t milliseconds;
@@ -30,4 +31,11 @@ uint16_t clock_ms(void) {
 bool clock_passed(uint16_t start, uint16_t ms) {
     // The count may have ticked once just after `start` was taken: one more tick makes sure.
     return (uint16_t)(clock_ms() - start) > ms;
+}
+
+void clock_sleep(void) {
+    sleep_enable();
+    sei();
+    sleep_cpu();
+    sleep_disable();
 }

@@ -1,5 +1,6 @@
 #include "twi.h"
 
+#include <avr/interrupt.h>
 #include <avr/io.h>
 #include <stdbool.h>
 #include <util/twi.h>
@@ -19,18 +20,29 @@ void twi_init(void) {
     TWCR = _BV(TWEN);
 }
 
-// Runs one bus step and waits for its end; on time-out resets the bus unit, which lets go of
-// both lines, so the next transfer starts afresh.
+// The end of a step wakes the board once. TWINT stays set until the next step starts, so the
+// interrupt is switched off here; writing TWINT as zero leaves it set, and TWSTA is done with.
+ISR(TWI_vect) {
+    TWCR = _BV(TWEN);
+}
+
+// Runs one bus step and sleeps until its end; on time-out resets the bus unit, which lets go
+// of both lines, so the next transfer starts afresh.
 static bool run_step(uint8_t control) {
-    TWCR = control;
     const uint16_t start = clock_ms();
-    while (bit_is_clear(TWCR, TWINT)) {
+    TWCR = control | _BV(TWIE);
+    for (;;) {
+        cli();
+        if (bit_is_set(TWCR, TWINT)) {
+            sei();
+            return true;
+        }
+        clock_sleep();
         if (clock_passed(start, STEP_LIMIT_MS)) {
             TWCR = 0;
             return false;
         }
     }
-    return true;
 }
 
 twi_result twi_start(void) {

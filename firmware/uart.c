@@ -2,7 +2,6 @@
 
 #include <avr/interrupt.h>
 #include <avr/io.h>
-#include <avr/sleep.h>
 
 #include "clock.h"
 
@@ -33,9 +32,7 @@ void uart_init(void) {
     UCSR0B = _BV(RXCIE0) | _BV(RXEN0) | _BV(TXEN0);
 }
 
-// Takes the next byte if one is waiting; otherwise sleeps until the next interrupt (a byte or
-// the millisecond tick). The check and the sleep are one step with interrupts off, and SEI lets
-// exactly one more instruction, the SLEEP, run before an interrupt, so no byte slips between.
+// Takes the next byte if one is waiting; otherwise sleeps until the next interrupt.
 static bool take_or_sleep(uint8_t* byte) {
     cli();
     if (ring_head != ring_tail) {
@@ -44,10 +41,7 @@ static bool take_or_sleep(uint8_t* byte) {
         ring_tail = (uint8_t)((ring_tail + 1) % RING_SIZE);
         return true;
     }
-    sleep_enable();
-    sei();
-    sleep_cpu();
-    sleep_disable();
+    clock_sleep();
     return false;
 }
 

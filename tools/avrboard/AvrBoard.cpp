@@ -86,12 +86,7 @@ bool AvrBoard::RunUntil(std::uint64_t cycle) {
         if (avr_->state == cpu_Done || avr_->state == cpu_Crashed) {
             return false;
         }
-        const bool asleep = avr_->state == cpu_Sleeping;
-        const std::uint64_t before = avr_->cycle;
         avr_->run(avr_);
-        if (asleep) {
-            slept_ += avr_->cycle - before;
-        }
     }
     return true;
 }
@@ -104,8 +99,11 @@ std::uint64_t AvrBoard::ByteCycles() const {
     return static_cast<avr_uart_t*>(uart_)->cycles_per_byte;
 }
 
-bool AvrBoard::Receiving() const {
-    return !fromHost_.empty() || avr_->cycle < receivedAt_;
+std::uint64_t AvrBoard::LastActivity() const {
+    if (!fromHost_.empty()) {
+        return avr_->cycle;
+    }
+    return std::max({receivedAt_, sentAt_, bus_->LastStep()});
 }
 
 void AvrBoard::Receive(std::uint8_t byte) {
@@ -163,6 +161,7 @@ void AvrBoard::FeedUart() {
 
 void AvrBoard::OnUartByte(avr_irq_t*, std::uint32_t value, void* param) {
     auto* board = static_cast<AvrBoard*>(param);
+    board->sentAt_ = board->avr_->cycle;
     if (board->sink_) {
         board->sink_(static_cast<std::uint8_t>(value));
     }

@@ -45,10 +45,9 @@ class AvrBoard {
     void OnSend(std::function<void(std::uint8_t)> sink) { sink_ = std::move(sink); }
     // Cycles a byte takes on the line at the rate the firmware set.
     std::uint64_t ByteCycles() const;
-    // True while a byte from the host is on its way into the UART.
-    bool Receiving() const;
-    // Cycles the processor has spent asleep, waiting for an interrupt.
-    std::uint64_t SleptCycles() const { return slept_; }
+    // The cycle of the board's latest activity: a byte from the host taken in (the cycle it is
+    // all in; now while bytes wait), a byte sent, a step on the bus.
+    std::uint64_t LastActivity() const;
 
     // The chip in the socket; nullptr for an empty socket.
     I2cEeprom* Chip() { return chip_.get(); }
@@ -69,12 +68,12 @@ class AvrBoard {
     std::unique_ptr<I2cEeprom> chip_;
     std::unique_ptr<TwiBus> bus_;
     std::function<void(std::uint8_t)> sink_;
-    std::uint64_t slept_ = 0;
 
     avr_irq_t* uartInput_ = nullptr;
     std::deque<std::uint8_t> fromHost_;
     bool uartFull_ = false;
     std::uint64_t receivedAt_ = 0;  // when the last byte taken by the UART is in
+    std::uint64_t sentAt_ = 0;      // when the firmware last started to send a byte
     // simavr's own handler of the baud rate register, and its UART.
     void (*baudRate_)(avr_t*, std::uint16_t, std::uint8_t, void*) = nullptr;
     void* uart_ = nullptr;

@@ -62,6 +62,7 @@ void TwiBus::WriteControl(std::uint8_t value) {
     if (!startsStep) {
         return;
     }
+    lastStep_ = avr_->cycle;
     avr_->data[kTwcr] &= static_cast<std::uint8_t>(~kTwint);
     if (sendsAddress && (unit->peer_addr & 1) == 0) {
         if (unit->next_twstate == kDataAck) {

@@ -25,6 +25,9 @@ class TwiBus {
     TwiBus(const TwiBus&) = delete;
     TwiBus& operator=(const TwiBus&) = delete;
 
+    // The cycle the firmware last started a bus step.
+    std::uint64_t LastStep() const { return lastStep_; }
+
   private:
     void WriteControl(std::uint8_t value);
     void TakeMessage(std::uint32_t value);
@@ -40,6 +43,7 @@ class TwiBus {
     // simavr's own handler of the control register, and its TWI unit.
     void (*control_)(avr_t*, std::uint16_t, std::uint8_t, void*) = nullptr;
     void* unit_ = nullptr;
+    std::uint64_t lastStep_ = 0;
 };
 
 }  // namespace korvel::sim

@@ -73,17 +73,14 @@ class Bridge {
     bool Run() {
         while (stopRequested == 0) {
             const std::uint64_t from = board_.Cycle();
-            const std::uint64_t slept = board_.SleptCycles();
             const std::uint64_t paced = std::min(PacedCycle(), from + kSlice);
             if (!board_.RunUntil(working_ ? from + kSlice : paced)) {
                 return false;
             }
             if (options_.fast) {
-                // Work: a byte on its way in or out, or the processor awake for most of the
-                // slice (the bus, the chip's write cycle). Asleep, it waits for the host.
-                const std::uint64_t ran = board_.Cycle() - from;
-                working_ = board_.Receiving() || !toHost_.empty() ||
-                           (ran > 0 && board_.SleptCycles() - slept < ran / 2);
+                // The board works from a byte that comes in until its answer is out and the
+                // bus has been quiet for a while; after that it waits for the host.
+                working_ = !toHost_.empty() || board_.Cycle() < board_.LastActivity() + kSettle;
                 lead_ = std::max(lead_, board_.Cycle() - std::min(board_.Cycle(), WallCycle()));
             }
             SendDue();
@@ -106,6 +103,7 @@ class Bridge {
     static constexpr std::uint64_t kSlice = AvrBoard::kClockHz / 4000;  // a quarter millisecond
     static constexpr auto kSliceTime = std::chrono::microseconds(250);
     static constexpr auto kQuiet = std::chrono::milliseconds(20);
+    static constexpr std::uint64_t kSettle = AvrBoard::kClockHz / 1000;  // a millisecond
 
     std::uint64_t WallCycle() const {
         const auto ns =
