@@ -1,18 +1,17 @@
 #include "eeprom.h"
 
 #include <stddef.h>
+#include <util/twi.h>
 
 #include "clock.h"
 #include "twi.h"
-
-#define READ_BIT 0x01
 
 // A write cycle lasts 5 ms (10 ms on the slowest parts); after 20 ms the chip is not coming.
 #define WRITE_CYCLE_LIMIT_MS 20
 
 static twi_result send_device(uint8_t device) {
     const twi_result result = twi_start();
-    return result == TWI_OK ? twi_send(device) : result;
+    return result == TWI_OK ? twi_send_address(device) : result;
 }
 
 static twi_result send_location(eeprom_location where) {
@@ -30,7 +29,7 @@ uint8_t eeprom_read(eeprom_location where) {
     uint8_t data = 0xFF;
     twi_result result = send_location(where);
     if (result == TWI_OK) {
-        result = send_device(where.device | READ_BIT);
+        result = send_device(where.device | TW_READ);
     }
     if (result == TWI_OK) {
         result = twi_receive_last(&data);

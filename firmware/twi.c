@@ -52,23 +52,27 @@ twi_result twi_start(void) {
     return TW_STATUS == TW_START || TW_STATUS == TW_REP_START ? TWI_OK : TWI_FAILED;
 }
 
-twi_result twi_send(uint8_t byte) {
+// Sends a byte and tells from the status whether it was acknowledged.
+static twi_result send_byte(uint8_t byte, uint8_t acknowledged, uint8_t not_acknowledged) {
     TWDR = byte;
     if (!run_step(_BV(TWINT) | _BV(TWEN))) {
         return TWI_STUCK;
     }
-    switch (TW_STATUS) {
-        case TW_MT_SLA_ACK:
-        case TW_MT_DATA_ACK:
-        case TW_MR_SLA_ACK:
-            return TWI_OK;
-        case TW_MT_SLA_NACK:
-        case TW_MT_DATA_NACK:
-        case TW_MR_SLA_NACK:
-            return TWI_NACK;
-        default:
-            return TWI_FAILED;
+    if (TW_STATUS == acknowledged) {
+        return TWI_OK;
     }
+    return TW_STATUS == not_acknowledged ? TWI_NACK : TWI_FAILED;
+}
+
+twi_result twi_send_address(uint8_t address) {
+    if (address & TW_READ) {
+        return send_byte(address, TW_MR_SLA_ACK, TW_MR_SLA_NACK);
+    }
+    return send_byte(address, TW_MT_SLA_ACK, TW_MT_SLA_NACK);
+}
+
+twi_result twi_send(uint8_t byte) {
+    return send_byte(byte, TW_MT_DATA_ACK, TW_MT_DATA_NACK);
 }
 
 twi_result twi_receive_last(uint8_t* byte) {

@@ -17,7 +17,10 @@ void twi_init(void);
 // A start condition, or a repeated start within a transfer.
 twi_result twi_start(void);
 
-// Sends a device address with its read/write bit, or a data byte.
+// Sends a device address with its read/write bit, after a start.
+twi_result twi_send_address(uint8_t address);
+
+// Sends a byte to the addressed device.
 twi_result twi_send(uint8_t byte);
 
 // Receives the last byte of a read, answered with no acknowledge.
