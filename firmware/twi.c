@@ -29,19 +29,20 @@ ISR(TWI_vect) {
 // Runs one bus step and sleeps until its end; on time-out resets the bus unit, which lets go
 // of both lines, so the next transfer starts afresh.
 static bool run_step(uint8_t control) {
-    const uint16_t start = clock_ms();
     TWCR = control | _BV(TWIE);
+    const uint16_t start = clock_ms();
     for (;;) {
         cli();
         if (bit_is_set(TWCR, TWINT)) {
             sei();
             return true;
         }
-        clock_sleep();
         if (clock_passed(start, STEP_LIMIT_MS)) {
+            sei();
             TWCR = 0;
             return false;
         }
+        clock_sleep();
     }
 }
 
