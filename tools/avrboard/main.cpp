@@ -77,11 +77,13 @@ class Bridge {
             if (!board_.RunUntil(working_ ? from + kSlice : paced)) {
                 return false;
             }
+            if (working_) {
+                lead_ = std::max(lead_, board_.Cycle() - std::min(board_.Cycle(), WallCycle()));
+            }
             if (options_.fast) {
                 // The board works from a byte that comes in until its answer is out and the
                 // bus has been quiet for a while; after that it waits for the host.
                 working_ = !toHost_.empty() || board_.Cycle() < board_.LastActivity() + kSettle;
-                lead_ = std::max(lead_, board_.Cycle() - std::min(board_.Cycle(), WallCycle()));
             }
             SendDue();
             const bool ahead = board_.Cycle() >= PacedCycle();
