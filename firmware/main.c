@@ -1,0 +1,86 @@
+// Korvel programmer board: an ATmega328P at 16 MHz between the host's serial line and a 24Cxx
+// chip on the I2C bus. Commands, one byte each, with their argument bytes:
+//   'F'                      answers the three bytes of the version text
+//   'T' mode                 0x00: one address byte (24C00 to 24C16); else two (24C32 and up)
+//   'C' select               the device address, 0xA0 with the block bits for 24C04 to 24C16
+//   'R' low [high]           answers the byte at that address
+//   'W' low [high] data      writes it; answers the data byte, or its complement on failure
+#include <avr/interrupt.h>
+#include <stdbool.h>
+#include <stdint.h>
+
+#include "clock.h"
+#include "eeprom.h"
+#include "twi.h"
+#include "uart.h"
+
+static const char version[3] = {'1', '.', '0'};
+
+// The host sends a command's bytes back to back. A command whose next byte does not come
+// within this time was cut off (the host went away mid-command) and is dropped, so that the
+// next command, usually 'F' from a fresh detection, is not taken for its missing arguments.
+#define ARGUMENT_LIMIT_MS 250
+
+static bool two_address_bytes;
+static uint8_t select_byte = 0xA0;
+
+static bool receive_argument(uint8_t* byte) {
+    return uart_receive_within(ARGUMENT_LIMIT_MS, byte);
+}
+
+// Reads the address bytes of 'R' and 'W', low byte first.
+static bool receive_location(eeprom_location* where) {
+    uint8_t low;
+    uint8_t high = 0;
+    if (!receive_argument(&low) || (two_address_bytes && !receive_argument(&high))) {
+        return false;
+    }
+    where->device = (uint8_t)(select_byte & 0xFE);
+    where->address = (uint16_t)(((uint16_t)high << 8) | low);
+    where->two_address_bytes = two_address_bytes;
+    return true;
+}
+
+static void serve(uint8_t command) {
+    eeprom_location where;
+    uint8_t byte;
+    switch (command) {
+        case 'F':
+            for (uint8_t i = 0; i < sizeof version; ++i) {
+                uart_send((uint8_t)version[i]);
+            }
+            break;
+        case 'T':
+            if (receive_argument(&byte)) {
+                two_address_bytes = byte != 0x00;
+            }
+            break;
+        case 'C':
+            if (receive_argument(&byte)) {
+                select_byte = byte;
+            }
+            break;
+        case 'R':
+            if (receive_location(&where)) {
+                uart_send(eeprom_read(where));
+            }
+            break;
+        case 'W':
+            if (receive_location(&where) && receive_argument(&byte)) {
+                uart_send(eeprom_write(where, byte) ? byte : (uint8_t)~byte);
+            }
+            break;
+        default:
+            break;  // not a command: ignored
+    }
+}
+
+int main(void) {
+    clock_init();
+    uart_init();
+    twi_init();
+    sei();
+    for (;;) {
+        serve(uart_receive());
+    }
+}

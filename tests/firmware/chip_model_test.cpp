@@ -1,0 +1,92 @@
+// The 24Cxx chip model against the bus sequences of the chips' datasheets.
+#include <gtest/gtest.h>
+
+#include "tools/avrboard/I2cEeprom.h"
+
+namespace {
+
+using korvel::sim::FindChip;
+using korvel::sim::I2cEeprom;
+
+constexpr std::uint64_t kMs = 1'000'000;
+
+I2cEeprom Blank(const char* type) {
+    return I2cEeprom(*FindChip(type), {});
+}
+
+TEST(ChipModel, TwoAddressBytesGoHighByteFirst) {
+    I2cEeprom chip = Blank("24C256");
+    EXPECT_TRUE(chip.Start(0xA0, 0));
+    EXPECT_TRUE(chip.Write(0x12));
+    EXPECT_TRUE(chip.Write(0x34));
+    EXPECT_TRUE(chip.Write(0x5A));
+    chip.Stop(0);
+    EXPECT_EQ(chip.Contents()[0x1234], 0x5A);
+    EXPECT_EQ(chip.Contents()[0x3412], 0xFF);
+    EXPECT_TRUE(chip.TakeChanged());
+    EXPECT_FALSE(chip.TakeChanged());
+
+    // Random read: the address in a write, a repeated start with the read bit, one byte.
+    EXPECT_TRUE(chip.Start(0xA0, 10 * kMs));
+    EXPECT_TRUE(chip.Write(0x12));
+    EXPECT_TRUE(chip.Write(0x34));
+    EXPECT_TRUE(chip.Start(0xA1, 10 * kMs));
+    EXPECT_EQ(chip.Read(), 0x5A);
+    EXPECT_EQ(chip.Read(), 0xFF);  // sequential read goes on at 0x1235
+}
+
+TEST(ChipModel, BlockBitsRideInTheDeviceAddress) {
+    I2cEeprom chip = Blank("24C16");
+    EXPECT_TRUE(chip.Start(0xAE, 0));  // block 7
+    EXPECT_TRUE(chip.Write(0x01));
+    EXPECT_TRUE(chip.Write(0x77));
+    chip.Stop(0);
+    EXPECT_EQ(chip.Contents().size(), 2048u);
+    EXPECT_EQ(chip.Contents()[0x701], 0x77);
+
+    // A 24C04 has one block bit; bits 2 and 3 name its grounded A1 and A2 pins.
+    I2cEeprom small = Blank("24C04");
+    EXPECT_TRUE(small.Start(0xA2, 0));
+    EXPECT_FALSE(small.Start(0xA4, 0));
+    // A 24C02 and a 24C32 answer at 0xA0 only, with A0 to A2 grounded.
+    EXPECT_FALSE(Blank("24C02").Start(0xA2, 0));
+    EXPECT_FALSE(Blank("24C32").Start(0xA8, 0));
+    EXPECT_FALSE(Blank("24C02").Start(0xB0, 0));
+}
+
+TEST(ChipModel, WriteCycleOfFiveMillisecondsWithoutAcknowledge) {
+    I2cEeprom chip = Blank("24C02");
+    ASSERT_TRUE(chip.Start(0xA0, 0));
+    chip.Write(0x10);
+    chip.Write(0x00);
+    chip.Stop(1 * kMs);
+    EXPECT_FALSE(chip.Start(0xA0, 1 * kMs));
+    EXPECT_FALSE(chip.Start(0xA1, 5 * kMs + kMs / 2));
+    EXPECT_TRUE(chip.Start(0xA0, 6 * kMs));
+    chip.Stop(6 * kMs);  // an address alone starts no write cycle
+    EXPECT_TRUE(chip.Start(0xA0, 6 * kMs));
+    EXPECT_EQ(chip.Contents()[0x10], 0x00);
+}
+
+TEST(ChipModel, TakesOneByteAtATimeAndOnlyAtTheStop) {
+    I2cEeprom chip = Blank("24C02");
+    ASSERT_TRUE(chip.Start(0xA0, 0));
+    chip.Write(0x20);
+    chip.Write(0x01);
+    EXPECT_FALSE(chip.Write(0x02));    // a second data byte is not taken
+    EXPECT_TRUE(chip.Start(0xA0, 0));  // a repeated start abandons the write
+    chip.Stop(0);
+    EXPECT_EQ(chip.Contents()[0x20], 0xFF);
+    EXPECT_FALSE(chip.TakeChanged());
+
+    // Contents longer than the chip are cut; addresses wrap at its size.
+    I2cEeprom tiny(*FindChip("24C00"), std::vector<std::uint8_t>(100, 0x00));
+    EXPECT_EQ(tiny.Contents().size(), 16u);
+    ASSERT_TRUE(tiny.Start(0xA0, 0));
+    tiny.Write(0x13);  // address 3 of 16
+    tiny.Write(0x99);
+    tiny.Stop(0);
+    EXPECT_EQ(tiny.Contents()[3], 0x99);
+}
+
+}  // namespace

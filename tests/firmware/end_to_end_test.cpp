@@ -1,0 +1,154 @@
+// korvel-cli, the host, against the board's own firmware running on a simulated ATmega328P with a
+// 24Cxx chip model, over a pseudo-terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/support/SimulatorProcess.h"
+
+namespace {
+
+struct CliRun {
+    int status = -1;  // -1 when it did not end within its time
+    std::string out;
+};
+
+// Runs korvel-cli with no input and its progress dropped; ends it if it outlives `limit`.
+CliRun Cli(const std::vector<std::string>& args, std::chrono::seconds limit) {
+    TempDir dir;
+    const std::string outPath = dir.File("out");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open("/dev/null", O_WRONLY);
+        dup2(in, STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        std::vector<std::string> argStrings = {KORVEL_CLI};
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : argStrings) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    CliRun run;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFileText(outPath);
+    return run;
+}
+
+// Every byte value, in an order that differs from block to block, so that a byte written to a
+// wrong address or block shows.
+std::vector<std::uint8_t> Pattern(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t a = 0; a < size; ++a) {
+        bytes[a] = static_cast<std::uint8_t>(a * 7 + 3 + (a >> 8) * 13);
+    }
+    return bytes;
+}
+
+struct ChipCase {
+    const char* type;
+    std::size_t size;
+};
+
+void PrintTo(const ChipCase& chip, std::ostream* out) {
+    *out << chip.type;
+}
+
+class EndToEnd : public testing::TestWithParam<ChipCase> {};
+
+TEST_P(EndToEnd, WritesVerifiesAndReadsTheWholeChip) {
+    const ChipCase chip = GetParam();
+    TempDir dir;
+    const std::vector<std::uint8_t> image = Pattern(chip.size);
+    WriteFileBytes(dir.File("image.bin"), image);
+    SimulatorProcess board({"--chip", chip.type, "--fast"});
+    ASSERT_TRUE(board.Started());
+    board.ServeAsPort(2);
+
+    const CliRun detect = Cli({"detect"}, std::chrono::seconds(30));
+    EXPECT_EQ(detect.status, 0);
+    EXPECT_EQ(detect.out, "COM2: Hardware v1.0\n");
+
+    const auto limit = std::chrono::seconds(300);
+    const CliRun written =
+        Cli({"--device", chip.type, "--in", dir.File("image.bin"), "write", "verify"}, limit);
+    EXPECT_EQ(written.status, 0);
+    EXPECT_EQ(written.out, "COM2: Hardware v1.0\nVerify: Verify ok\n");
+
+    const CliRun read = Cli({"--device", chip.type, "--out", dir.File("chip.bin"), "read"}, limit);
+    EXPECT_EQ(read.status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), image);
+
+    board.Stop();
+    EXPECT_EQ(board.Dump(), image);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chips, EndToEnd,
+                         testing::Values(ChipCase{"24C02", 256}, ChipCase{"24C16", 2048},
+                                         ChipCase{"24C256", 32768}),
+                         [](const testing::TestParamInfo<ChipCase>& info) {
+                             return std::string("chip") + (info.param.type + 3);
+                         });
+
+TEST(EndToEndFaults, EmptySocketReadsFFAndFailsToWrite) {
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), Pattern(256));
+    SimulatorProcess board({"--no-chip", "--fast"});
+    ASSERT_TRUE(board.Started());
+    board.ServeAsPort(2);
+
+    const CliRun read =
+        Cli({"--device", "24C02", "--out", dir.File("chip.bin"), "read"}, std::chrono::seconds(60));
+    EXPECT_EQ(read.status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), std::vector<std::uint8_t>(256, 0xFF));
+
+    const CliRun written = Cli({"--device", "24C02", "--in", dir.File("image.bin"), "write"},
+                               std::chrono::seconds(60));
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.out, "COM2: Hardware v1.0\nWrite: Write error !\n");
+}
+
+TEST(EndToEndFaults, StuckBusEndsWithAnErrorInsteadOfHanging) {
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), Pattern(32768));
+    SimulatorProcess board({"--stuck-bus", "--fast"});
+    ASSERT_TRUE(board.Started());
+    board.ServeAsPort(2);
+
+    const CliRun written = Cli({"--device", "24C256", "--in", dir.File("image.bin"), "write"},
+                               std::chrono::seconds(60));
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.out, "COM2: Hardware v1.0\nWrite: Write error !\n");
+
+    // Every read gives 0xFF: a chip that reads blank, whose verify fails at once.
+    WriteFileBytes(dir.File("small.bin"), Pattern(256));
+    const CliRun verify =
+        Cli({"--device", "24C02", "--in", dir.File("small.bin"), "blank", "verify"},
+            std::chrono::seconds(60));
+    EXPECT_EQ(verify.status, 1);
+    EXPECT_EQ(verify.out,
+              "COM2: Hardware v1.0\nBlank check: Device is blank\n"
+              "Verify: Verify failed ! First error at addr 0h\n");
+}
+
+}  // namespace

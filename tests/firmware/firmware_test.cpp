@@ -1,0 +1,133 @@
+// The firmware on the simulated ATmega328P, driven byte by byte on its UART, in simulated time.
+#include <gtest/gtest.h>
+
+#include "tools/avrboard/AvrBoard.h"
+
+namespace {
+
+using korvel::sim::AvrBoard;
+using korvel::sim::AvrBoardSetup;
+using korvel::sim::FindChip;
+
+constexpr std::uint64_t kCyclesPerMs = AvrBoard::kClockHz / 1000;
+
+struct Reply {
+    std::uint8_t byte;
+    double ms;  // since reset, when the firmware started to send it
+};
+
+class SimulatedBoard {
+  public:
+    explicit SimulatedBoard(const char* chip, bool stuckBus = false) {
+        AvrBoardSetup setup;
+        setup.firmware = KORVEL_FIRMWARE_ELF;
+        setup.chip = chip == nullptr ? nullptr : FindChip(chip);
+        setup.stuckBus = stuckBus;
+        std::string error;
+        board_ = AvrBoard::Create(setup, error);
+        EXPECT_TRUE(board_) << error;
+        board_->OnSend([this](std::uint8_t byte) {
+            replies_.push_back({byte, static_cast<double>(board_->Cycle()) / kCyclesPerMs});
+        });
+    }
+
+    void Send(const std::vector<std::uint8_t>& bytes) {
+        for (std::uint8_t byte : bytes) {
+            board_->Receive(byte);
+        }
+    }
+    void RunUntilMs(double ms) {
+        ASSERT_TRUE(board_->RunUntil(static_cast<std::uint64_t>(ms * kCyclesPerMs)));
+    }
+    double Ms() const { return static_cast<double>(board_->Cycle()) / kCyclesPerMs; }
+
+    std::vector<std::uint8_t> Bytes() const {
+        std::vector<std::uint8_t> bytes;
+        for (const Reply& reply : replies_) {
+            bytes.push_back(reply.byte);
+        }
+        return bytes;
+    }
+    const std::vector<Reply>& Replies() const { return replies_; }
+    const std::vector<std::uint8_t>& Chip() { return board_->Chip()->Contents(); }
+
+  private:
+    std::unique_ptr<AvrBoard> board_;
+    std::vector<Reply> replies_;
+};
+
+TEST(Firmware, AnswersTheVersionWithin100MsOfReset) {
+    SimulatedBoard board("24C02");
+    board.RunUntilMs(1);
+    board.Send({'F'});
+    board.RunUntilMs(100);
+    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{'1', '.', '0'}));
+    // 9615 baud (16 MHz / 16 / 104), ten bits a byte: 1.040 ms from one byte to the next.
+    EXPECT_NEAR(board.Replies()[1].ms - board.Replies()[0].ms, 1.040, 0.002);
+    EXPECT_NEAR(board.Replies()[2].ms - board.Replies()[1].ms, 1.040, 0.002);
+}
+
+TEST(Firmware, ReadsThroughTheBusAt100KHz) {
+    SimulatedBoard board("24C02");
+    board.RunUntilMs(1);
+    const double sent = board.Ms();
+    board.Send({'T', 0x00, 'C', 0xA0, 'R', 0x05});
+    board.RunUntilMs(20);
+    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF}));
+    // Six bytes on the line take 6 * 1.040 ms. On the bus then: start, device address, address,
+    // repeated start, device address, data: 2 * 10 us + 4 * 90 us at 100 kHz.
+    const double lineEnd = sent + 6 * 1.040;
+    EXPECT_GT(board.Replies()[0].ms, lineEnd + 0.380);
+    EXPECT_LT(board.Replies()[0].ms, lineEnd + 0.500);
+}
+
+TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
+    SimulatedBoard board("24C02");
+    board.RunUntilMs(1);
+    // The read and the version request come in during the write and its write cycle.
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05, 0x5A, 'R', 0x05, 'F', 'R', 0x06});
+    board.RunUntilMs(60);
+    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0x5A, 0x5A, '1', '.', '0', 0xFF}));
+    EXPECT_EQ(board.Chip()[5], 0x5A);
+}
+
+TEST(Firmware, DropsACommandCutOffMidway) {
+    SimulatedBoard board("24C02");
+    board.RunUntilMs(1);
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05});  // the data byte never comes
+    board.RunUntilMs(400);
+    board.Send({'F'});
+    board.RunUntilMs(420);
+    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{'1', '.', '0'}));
+    EXPECT_EQ(board.Chip()[5], 0xFF);
+}
+
+TEST(Firmware, EmptySocketReadsFFAndFailsWritesAfter20Ms) {
+    SimulatedBoard board(nullptr);
+    board.RunUntilMs(1);
+    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x00, 0x00});
+    board.RunUntilMs(20);
+    board.Send({'W', 0x00, 0x00, 0x5A});
+    const double sent = board.Ms();
+    board.RunUntilMs(100);
+    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF, 0xA5}));
+    // Four bytes on the line (4.2 ms), then 20 ms of asking for an acknowledge.
+    const double answeredAfter = board.Replies()[1].ms - sent;
+    EXPECT_GT(answeredAfter, 24.0);
+    EXPECT_LT(answeredAfter, 30.0);
+}
+
+TEST(Firmware, StuckBusGivesBoundedAnswers) {
+    SimulatedBoard board("24C256", true);
+    board.RunUntilMs(1);
+    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x34, 0x12});
+    board.RunUntilMs(30);
+    board.Send({'W', 0x34, 0x12, 0x00, 'F'});
+    board.RunUntilMs(80);
+    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF, 0xFF, '1', '.', '0'}));
+    ASSERT_EQ(board.Replies().size(), 5u);
+    EXPECT_LT(board.Replies()[0].ms, 20.0);
+    EXPECT_LT(board.Replies()[1].ms, 50.0);
+}
+
+}  // namespace

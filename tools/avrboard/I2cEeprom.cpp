@@ -1,0 +1,90 @@
+#include "tools/avrboard/I2cEeprom.h"
+
+#include <utility>
+
+namespace korvel::sim {
+
+namespace {
+
+constexpr std::uint8_t kReadBit = 0x01;
+constexpr std::uint8_t kFamilyCode = 0xA0;  // 1010 in the device address's upper four bits
+
+}  // namespace
+
+I2cEeprom::I2cEeprom(const ChipFacts& facts, std::vector<std::uint8_t> contents)
+    : facts_(facts), contents_(std::move(contents)) {
+    contents_.resize(facts.size, 0xFF);
+}
+
+bool I2cEeprom::Answers(std::uint8_t deviceAddress) const {
+    if ((deviceAddress & 0xF0) != kFamilyCode) {
+        return false;
+    }
+    // Bits 1 to 3 name the chip's A2 A1 A0 pins, all grounded, except where they carry block
+    // bits: one for the 24C04, two for the 24C08, three for the 24C16.
+    std::uint8_t blockMask = 0;
+    if (facts_.blockBitsInDeviceAddress) {
+        blockMask = static_cast<std::uint8_t>(((facts_.size / 256) - 1) << 1);
+    }
+    return (deviceAddress & 0x0E & ~blockMask) == 0;
+}
+
+bool I2cEeprom::Start(std::uint8_t deviceAddress, std::uint64_t nowNs) {
+    phase_ = Phase::Idle;  // a repeated start abandons a write that was not stopped
+    if (nowNs < busyUntilNs_ || !Answers(deviceAddress)) {
+        return false;
+    }
+    if ((deviceAddress & kReadBit) != 0) {
+        phase_ = Phase::Reading;
+        return true;
+    }
+    block_ = facts_.blockBitsInDeviceAddress ? (deviceAddress & 0x0E) >> 1 : 0;
+    phase_ = facts_.addressBytes == 2 ? Phase::AddressHigh : Phase::AddressLow;
+    return true;
+}
+
+bool I2cEeprom::Write(std::uint8_t byte) {
+    switch (phase_) {
+        case Phase::AddressHigh:
+            pointer_ = Wrap(static_cast<std::uint32_t>(byte) << 8);
+            phase_ = Phase::AddressLow;
+            return true;
+        case Phase::AddressLow:
+            pointer_ = facts_.addressBytes == 2 ? Wrap(pointer_ | byte) : Wrap(block_ << 8 | byte);
+            phase_ = Phase::Data;
+            return true;
+        case Phase::Data:
+            data_ = byte;
+            phase_ = Phase::DataTaken;
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::uint8_t I2cEeprom::Read() {
+    if (phase_ != Phase::Reading) {
+        return 0xFF;
+    }
+    const std::uint8_t byte = contents_[pointer_];
+    pointer_ = Wrap(pointer_ + 1);
+    return byte;
+}
+
+void I2cEeprom::Stop(std::uint64_t nowNs) {
+    if (phase_ == Phase::DataTaken) {
+        changed_ = changed_ || contents_[pointer_] != data_;
+        contents_[pointer_] = data_;
+        pointer_ = Wrap(pointer_ + 1);
+        busyUntilNs_ = nowNs + kWriteCycleNs;
+    }
+    phase_ = Phase::Idle;
+}
+
+bool I2cEeprom::TakeChanged() {
+    const bool changed = changed_;
+    changed_ = false;
+    return changed;
+}
+
+}  // namespace korvel::sim

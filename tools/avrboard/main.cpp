@@ -1,0 +1,217 @@
+// korvel-avrboard: the programmer board's own firmware on a simulated ATmega328P, with a 24Cxx
+// chip on its bus and its serial line on a pseudo-terminal. A test tool: it links simavr.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <iterator>
+
+#include "tools/avrboard/AvrBoard.h"
+#include "tools/avrboard/BoardOptions.h"
+#include "tools/boardsim/Pty.h"
+
+namespace {
+
+using namespace korvel::sim;
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+bool ReadImage(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad() && in.is_open();
+}
+
+// Saved under a temporary name and renamed, so that a reader never sees half the chip.
+void SaveChip(const std::string& path, const std::vector<std::uint8_t>& contents) {
+    const std::string temporary = path + ".partial";
+    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    if (out == nullptr) {
+        return;
+    }
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), out) == contents.size();
+    if (std::fclose(out) == 0 && written) {
+        std::rename(temporary.c_str(), path.c_str());
+    }
+}
+
+// Runs the board against the wall clock and carries the bytes between the pseudo-terminal and
+// the board's UART, each delivered to the host once its time on the line is over.
+class Bridge {
+  public:
+    Bridge(AvrBoard& board, int master, const BoardOptions& options)
+        : board_(board), master_(master), options_(options) {
+        if (!options.trace.empty()) {
+            trace_ = std::fopen(options.trace.c_str(), "w");
+        }
+        board.OnSend([this](std::uint8_t byte) {
+            const std::uint64_t from = toHost_.empty() ? board_.Cycle() : toHost_.back().due;
+            toHost_.push_back({byte, std::max(from, board_.Cycle()) + board_.ByteCycles()});
+            Trace('<', byte);
+        });
+    }
+    ~Bridge() {
+        if (trace_ != nullptr) {
+            std::fclose(trace_);
+        }
+    }
+    Bridge(const Bridge&) = delete;
+    Bridge& operator=(const Bridge&) = delete;
+
+    // Serves until asked to stop; false when the firmware stopped by itself.
+    bool Run() {
+        while (stopRequested == 0) {
+            const std::uint64_t from = board_.Cycle();
+            const std::uint64_t paced = std::min(PacedCycle(), from + kSlice);
+            if (!board_.RunUntil(working_ ? from + kSlice : paced)) {
+                return false;
+            }
+            if (working_) {
+                lead_ = std::max(lead_, board_.Cycle() - std::min(board_.Cycle(), WallCycle()));
+            }
+            if (options_.fast) {
+                // The board works from a byte that comes in until its answer is out and the
+                // bus has been quiet for a while; after that it waits for the host.
+                working_ = !toHost_.empty() || board_.Cycle() < board_.LastActivity() + kSettle;
+            }
+            SendDue();
+            const bool ahead = board_.Cycle() >= PacedCycle();
+            TakeFromHost(working_ || !ahead ? std::chrono::nanoseconds(0) : kSliceTime);
+            SaveWhenQuiet();
+        }
+        if (board_.Chip() != nullptr && !options_.dump.empty()) {
+            SaveChip(options_.dump, board_.Chip()->Contents());
+        }
+        return true;
+    }
+
+  private:
+    struct Outgoing {
+        std::uint8_t byte;
+        std::uint64_t due;  // the cycle its stop bit ends
+    };
+
+    static constexpr std::uint64_t kSlice = AvrBoard::kClockHz / 4000;  // a quarter millisecond
+    static constexpr auto kSliceTime = std::chrono::microseconds(250);
+    static constexpr auto kQuiet = std::chrono::milliseconds(20);
+    static constexpr std::uint64_t kSettle = AvrBoard::kClockHz / 1000;  // a millisecond
+
+    std::uint64_t WallCycle() const {
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start_).count();
+        return static_cast<std::uint64_t>(ns) * (AvrBoard::kClockHz / 1'000'000) / 1000;
+    }
+    std::uint64_t PacedCycle() const { return WallCycle() + lead_; }
+
+    void TakeFromHost(std::chrono::nanoseconds wait) {
+        const timespec timeout{0, static_cast<long>(wait.count())};
+        pollfd entry{master_, POLLIN, 0};
+        if (ppoll(&entry, 1, &timeout, nullptr) <= 0) {
+            return;
+        }
+        std::uint8_t bytes[256];
+        const ssize_t count = read(master_, bytes, sizeof bytes);
+        for (ssize_t i = 0; i < count; ++i) {
+            Trace('>', bytes[i]);
+            board_.Receive(bytes[i]);
+        }
+        if (count > 0) {
+            lastFromHost_ = Clock::now();
+        }
+    }
+
+    void SendDue() {
+        while (!toHost_.empty() && toHost_.front().due <= board_.Cycle()) {
+            const ssize_t written = write(master_, &toHost_.front().byte, 1);
+            if (written != 1 && (errno == EAGAIN || errno == EINTR)) {
+                return;  // the host's side is full: the rest goes on the next round
+            }
+            toHost_.pop_front();
+        }
+    }
+
+    // The dump is rewritten once the host has been quiet for a while, not after every byte.
+    void SaveWhenQuiet() {
+        I2cEeprom* chip = board_.Chip();
+        if (chip != nullptr && !options_.dump.empty() && Clock::now() - lastFromHost_ > kQuiet &&
+            chip->TakeChanged()) {
+            SaveChip(options_.dump, chip->Contents());
+        }
+    }
+
+    void Trace(char direction, std::uint8_t byte) {
+        if (trace_ != nullptr) {
+            const double us = static_cast<double>(board_.Cycle()) / (AvrBoard::kClockHz / 1e6);
+            std::fprintf(trace_, "%.1f %c %02X\n", us, direction, byte);
+            std::fflush(trace_);
+        }
+    }
+
+    AvrBoard& board_;
+    int master_;
+    const BoardOptions& options_;
+    std::FILE* trace_ = nullptr;
+    std::deque<Outgoing> toHost_;
+    const Clock::time_point start_ = Clock::now();
+    Clock::time_point lastFromHost_ = start_;
+    std::uint64_t lead_ = 0;  // cycles the board's time is ahead of the wall clock
+    bool working_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BoardOptions options;
+    options.firmware = KORVEL_FIRMWARE_ELF;
+    std::string error;
+    if (!ParseBoardOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "korvel-avrboard: %s\n%s", error.c_str(), kBoardUsage);
+        return 2;
+    }
+    AvrBoardSetup setup;
+    setup.firmware = options.firmware;
+    setup.chip = options.noChip ? nullptr : options.chip;
+    setup.stuckBus = options.stuckBus;
+    if (!options.image.empty() && !ReadImage(options.image, setup.contents)) {
+        std::fprintf(stderr, "korvel-avrboard: can't read %s\n", options.image.c_str());
+        return 2;
+    }
+    std::unique_ptr<AvrBoard> board = AvrBoard::Create(setup, error);
+    if (!board) {
+        std::fprintf(stderr, "korvel-avrboard: %s\n", error.c_str());
+        return 1;
+    }
+
+    struct sigaction stop {};
+    stop.sa_handler = RequestStop;
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+
+    Pty pty;
+    if (!pty.Create(options.link, error)) {
+        std::fprintf(stderr, "korvel-avrboard: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", options.link.c_str());
+    std::fflush(stdout);
+
+    Bridge bridge(*board, pty.master(), options);
+    if (!bridge.Run()) {
+        std::fprintf(stderr, "korvel-avrboard: the firmware stopped\n");
+        return 1;
+    }
+    return 0;
+}
