@@ -17,18 +17,12 @@ constexpr std::uint8_t kTwoAddressBytesMode = 0x01;
 constexpr std::int32_t kLargestDeviceSize = 32768;
 // The image buffer holds the largest device and one byte more.
 constexpr std::size_t kImageBufferSize = kLargestDeviceSize + 1;
-constexpr std::uint8_t kSelectBase = 0xA0;
 
 // The catalogue, in the order of the device list.
 extern const DeviceType kDevices[kDeviceCount];
 
 inline bool TakesTwoAddressBytes(int device) {
     return kDevices[device].addressMode == kTwoAddressBytesMode;
-}
-
-// Device-select byte for a 256-byte block, 0 to 7.
-inline std::uint8_t SelectByte(int block) {
-    return static_cast<std::uint8_t>(kSelectBase | (block << 1));
 }
 
 // Catalogue position of a type name (any letter case), or -1 when no type has it.

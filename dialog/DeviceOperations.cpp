@@ -73,20 +73,21 @@ bool CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
     // A reply that came too late for an earlier exchange, or surplus bytes of a version answer,
     // would otherwise be taken for the reply to address 0.
     hComm.DiscardInput();
-    SendModeCommand();
-    SendSelectCommand(0);
+    const bool twoAddressBytes = TakesTwoAddressBytes(device);
+    board->SendModeCommand(kDevices[device].addressMode);
+    board->SendSelectCommand(0);
     int block = 0;
     bool failed = false;
     for (std::int32_t address = 0; address < eebufsize && !failed; ++address) {
-        if (!TakesTwoAddressBytes(device) && address / 256 != block) {
+        if (!twoAddressBytes && address / 256 != block) {
             block = address / 256;
-            SendSelectCommand(block);
+            board->SendSelectCommand(block);
         }
-        SendAddressedCommand(operation.command, address);
+        board->SendAddressedCommand(operation.command, address, twoAddressBytes);
         if (operation.data != Source::None) {
             SendByte(static_cast<char>(byteFrom(operation.data, address)));
         }
-        if (!WaitReply()) {
+        if (!board->WaitReply()) {
             MessageBox("Transmission error !", "Error", MB_OK);
             failed = true;
             break;

@@ -1,5 +1,6 @@
 #include "dialog/KorvelDlg.h"
 
+#include "boards/KorvelBoard.h"
 #include "dialog/ProgramInfo.h"
 #include "dialog/TextFormat.h"
 #include "platform/TemporaryDirectory.h"
@@ -13,7 +14,10 @@ constexpr int kDefaultDevice = 2;  // 24C02
 }  // namespace
 
 CKorvelDlg::CKorvelDlg(DialogHost& host)
-    : m_Action(kProgramTitle),
+    : board(std::make_unique<korvel::KorvelBoard>()),
+      hComm(board->port),
+      reply(board->reply),
+      m_Action(kProgramTitle),
       m_File(FileLineText(kNoFileName)),
       m_Filesize(SizeText(kDevices[kDefaultDevice].size)),
       m_HwStat("Hardware not found !"),

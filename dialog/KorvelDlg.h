@@ -2,15 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "boards/ProgrammerBoard.h"
 #include "controls/CCommandButton.h"
 #include "controls/CCommonDialog1.h"
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
 #include "platform/CComboBox.h"
 #include "platform/PortMap.h"
-#include "platform/SerialPort.h"
 
 struct DeviceOperation;
 
@@ -66,19 +67,11 @@ class CKorvelDlg {
     // listing's path, or an empty text when it could not be written.
     std::string WriteBufferListing(bool startViewer);
 
-    // Serial link to the programmer board.
+    // Serial link to the programmer board: the board's own, by the names the dialog knows.
     bool OpenCommPort(char PortNumber);
     void CloseCommPort();
-    void SendByte(char dato);
-    int ReceiveByte();
-
-    // Board commands.
-    void SendModeCommand();
-    void SendSelectCommand(int block);
-    // 'R' or 'W' with the address bytes the selected type takes, low byte first.
-    void SendAddressedCommand(char command, std::int32_t address);
-    // Waits for the one-byte answer to a read or write command; false when none came.
-    bool WaitReply();
+    void SendByte(char dato) { board->SendByte(dato); }
+    int ReceiveByte() { return board->ReceiveByte(); }
 
     // Pushes the four status texts to the window.
     void UpdateData();
@@ -95,8 +88,10 @@ class CKorvelDlg {
 
     // The device that each entry of the port list stands for.
     korvel::PortNames portNames;
-    korvel::SerialPort hComm;
-    char reply = 0;  // the byte last received from the board
+    // The programmer board on the chosen port; its line and the byte last received from it.
+    const std::unique_ptr<korvel::ProgrammerBoard> board;
+    korvel::SerialPort& hComm;
+    char& reply;
 
     korvel::CComboBox m_DeviceCombo{false};
     korvel::CComboBox m_PortCombo{true};

@@ -5,7 +5,7 @@
 
 bool CKorvelDlg::OpenCommPort(char PortNumber) {
     const std::string path = portNames.Device(PortNumber);
-    if (path.empty() || !hComm.Open(path) || !hComm.ApplyLineSettings()) {
+    if (path.empty() || !board->Open(path)) {
         // The window says only "Can't open port"; the terminal gets the reason.
         std::string why = hComm.LastError();
         if (path.empty()) {
@@ -24,19 +24,5 @@ bool CKorvelDlg::OpenCommPort(char PortNumber) {
 }
 
 void CKorvelDlg::CloseCommPort() {
-    hComm.Close();
-}
-
-void CKorvelDlg::SendByte(char dato) {
-    const auto byte = static_cast<std::uint8_t>(dato);
-    hComm.Write(&byte, 1);
-}
-
-int CKorvelDlg::ReceiveByte() {
-    std::uint8_t byte = 0;
-    if (hComm.Read(&byte, 1) != 1) {
-        return 0;
-    }
-    reply = static_cast<char>(byte);
-    return 1;
+    board->Close();
 }

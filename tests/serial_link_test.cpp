@@ -19,11 +19,11 @@ namespace {
 
 // A read, or a write when data is given; the reply, or -1 when none came.
 int Exchange(CKorvelDlg& dlg, char command, std::int32_t address, int data = -1) {
-    dlg.SendAddressedCommand(command, address);
+    dlg.board->SendAddressedCommand(command, address, false);
     if (data >= 0) {
         dlg.SendByte(static_cast<char>(data));
     }
-    return dlg.WaitReply() ? static_cast<std::uint8_t>(dlg.reply) : -1;
+    return dlg.board->WaitReply() ? static_cast<std::uint8_t>(dlg.reply) : -1;
 }
 
 TEST(SerialLink, PortsThatCannotBeUsed) {
@@ -164,20 +164,20 @@ TEST(SerialLink, FlowControlEndOfFileAndZeroBytesPassAsData) {
 TEST(SerialLink, SilentLateAndVanishedBoards) {
     BoardSession silent("24C02", {"--silent-after", "1"});  // the version answer only
     silent.dlg.reply = 0x33;
-    silent.dlg.SendAddressedCommand('R', 1);
+    silent.dlg.board->SendAddressedCommand('R', 1, false);
     Stopwatch receive;
     EXPECT_EQ(silent.dlg.ReceiveByte(), 0);
     EXPECT_GE(receive.Ms(), 180);
     EXPECT_LT(receive.Ms(), 600);
     EXPECT_EQ(silent.dlg.reply, 0x33);
     Stopwatch wait;
-    EXPECT_FALSE(silent.dlg.WaitReply());
+    EXPECT_FALSE(silent.dlg.board->WaitReply());
     EXPECT_GE(wait.Ms(), 1900);
     EXPECT_LT(wait.Ms(), 4000);
 
     // A reply that misses one receive is taken by the next one, at once.
     BoardSession late("24C02", {"--delay-ms", "300"});
-    late.dlg.SendAddressedCommand('R', 5);
+    late.dlg.board->SendAddressedCommand('R', 5, false);
     EXPECT_EQ(late.dlg.ReceiveByte(), 0);
     Stopwatch next;
     EXPECT_EQ(late.dlg.ReceiveByte(), 1);
