@@ -21,6 +21,7 @@ const char* const kCliUsage =
     "  write    write the image into the chip\n"
     "  list     write the image's hex listing BUFFER.TXT and print its path\n"
     "  ports    show the device that each of COM1 to COM4 stands for, and why\n"
+    "  sum      print the CRC-32 and the SHA-256 of the image (the chip's size)\n"
     "\n"
     "Options:\n"
     "  -p, --port=PORT     1 to 4 for COM1 to COM4 (default 2), or a device path with a\n"
@@ -29,6 +30,9 @@ const char* const kCliUsage =
     "                      24C64, 24C128 or 24C256 (default 24C02)\n"
     "  -i, --in=FILE       load this image before the operations\n"
     "  -o, --out=FILE      save the image (the chip's size) after them, replacing the file\n"
+    "  -f, --format=FORMAT the files' format: raw, ihex (Intel HEX) or srec (S-records);\n"
+    "                      by default .hex, .ihex and .eep are Intel HEX, .srec, .s19 and\n"
+    "                      .mot S-records, anything else raw\n"
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the version and exit\n"
     "\n"
@@ -39,14 +43,15 @@ const char* const kCliUsage =
 
 namespace {
 
-const char* const kOperations[] = {"detect", "read",  "verify", "blank",
-                                   "erase",  "write", "list",   "ports"};
+const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase",
+                                   "write",  "list", "ports",  "sum"};
 
 const option kLongOptions[] = {
     {"port", required_argument, nullptr, 'p'},
     {"device", required_argument, nullptr, 'd'},
     {"in", required_argument, nullptr, 'i'},
     {"out", required_argument, nullptr, 'o'},
+    {"format", required_argument, nullptr, 'f'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -97,6 +102,10 @@ CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::stri
                 return TakeFileName("--in", value, options.in, why);
             case 'o':
                 return TakeFileName("--out", value, options.out, why);
+            case 'f':
+                why = std::string("--format takes raw, ihex or srec, not '") + value + "'";
+                options.format = ImageFormat::Raw;
+                return ImageFormatByName(value, *options.format);
             case 'h':
                 request = request == CliRequest::Run ? CliRequest::Help : request;
                 return true;
@@ -106,7 +115,7 @@ CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::stri
         }
     };
     std::vector<std::string> operands;
-    if (!ReadCommandLine(argc, argv, "p:d:i:o:hV", kLongOptions, take, operands, error)) {
+    if (!ReadCommandLine(argc, argv, "p:d:i:o:f:hV", kLongOptions, take, operands, error)) {
         return CliRequest::Mistake;
     }
     if (request != CliRequest::Run) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "image/ImageFormat.h"
 
 namespace korvel {
 
@@ -9,8 +12,9 @@ struct CliOptions {
     int port = 2;            // COM1 to COM4
     std::string portDevice;  // a device named by its path instead of a port number
     std::string device = "24C02";
-    std::string in;   // image loaded before the operations
-    std::string out;  // image saved after them
+    std::string in;                     // image loaded before the operations
+    std::string out;                    // image saved after them
+    std::optional<ImageFormat> format;  // of both files; else each file's by its extension
     std::vector<std::string> operations;
 };
 

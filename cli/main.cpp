@@ -8,6 +8,8 @@
 #include "cli/OneFileDialog.h"
 #include "cli/TerminalHost.h"
 #include "dialog/KorvelDlg.h"
+#include "image/Crc32.h"
+#include "image/Sha256.h"
 #include "platform/Signals.h"
 #include "resources/Version.h"
 
@@ -53,9 +55,10 @@ class Session {
 
     bool Run() {
         bool ok = options_.in.empty() || Open();
-        const bool needsBoard =
-            std::any_of(options_.operations.begin(), options_.operations.end(),
-                        [](const std::string& word) { return word != "list" && word != "ports"; });
+        const bool needsBoard = std::any_of(
+            options_.operations.begin(), options_.operations.end(), [](const std::string& word) {
+                return word != "list" && word != "ports" && word != "sum";
+            });
         if (ok && needsBoard && options_.operations.front() != "detect") {
             Detect();
         }
@@ -76,7 +79,7 @@ class Session {
     bool Open() {
         OneFileDialog chooser(options_.in);
         dlg_.m_FileDialog.Bind(&chooser);
-        const FileOutcome outcome = dlg_.OpenImage();
+        const FileOutcome outcome = dlg_.OpenImage(FormatOf(options_.in));
         dlg_.m_FileDialog.Bind(nullptr);
         if (chooser.Refused()) {
             std::printf("Error: can't open %s\n", options_.in.c_str());
@@ -87,9 +90,20 @@ class Session {
     bool Save() {
         OneFileDialog chooser(options_.out);
         dlg_.m_FileDialog.Bind(&chooser);
-        const FileOutcome outcome = dlg_.SaveImage();
+        const FileOutcome outcome = dlg_.SaveImage(FormatOf(options_.out));
         dlg_.m_FileDialog.Bind(nullptr);
         return outcome == FileOutcome::Done;
+    }
+
+    ImageFormat FormatOf(const std::string& path) const {
+        return options_.format.value_or(ImageFormatOfPath(path));
+    }
+
+    // The sums of the image as the chip holds it, to compare with those of a known dump.
+    void PrintSums() {
+        const auto size = static_cast<std::size_t>(dlg_.eebufsize);
+        std::printf("CRC-32: %s\nSHA-256: %s\n", Crc32Hex(dlg_.eebuf.data(), size).c_str(),
+                    Sha256Hex(dlg_.eebuf.data(), size).c_str());
     }
 
     void ListPorts() {
@@ -109,6 +123,10 @@ class Session {
         }
         if (word == "ports") {
             ListPorts();
+            return true;
+        }
+        if (word == "sum") {
+            PrintSums();
             return true;
         }
         if (word == "list") {

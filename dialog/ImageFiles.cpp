@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <cstdlib>
 
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
+#include "image/ImageFormat.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/InputFile.h"
 
@@ -11,6 +13,9 @@ constexpr const char* kOpenFilter = "Binary files (*.bin)|*.bin|All files (*.*)|
 constexpr const char* kSaveFilter = "Binary files (*.bin)|*.bin";
 constexpr const char* kReadFailed = "Can't read the whole file.\nRead error !";
 constexpr const char* kSaveFailed = "Can't save the file.\nDisk full or write error !";
+constexpr const char* kNotAnImage = "Not an image file !\n";
+// A text image of the largest chip takes some 100 KB; anything much larger is no image.
+constexpr std::size_t kMostTextFileBytes = 1 << 20;
 
 // Only A to Z change, whatever the locale.
 std::string LowerCase(std::string text) {
@@ -45,7 +50,7 @@ void CKorvelDlg::OnClickSavebutton() {
     SaveImage();
 }
 
-FileOutcome CKorvelDlg::OpenImage() {
+FileOutcome CKorvelDlg::OpenImage(korvel::ImageFormat format) {
     m_FileDialog.SetFilter(kOpenFilter);
     korvel::InputFile file;
     for (bool opened = false; !opened;) {
@@ -60,21 +65,35 @@ FileOutcome CKorvelDlg::OpenImage() {
     m_File = FileLineText(filename);
     UpdateData();
 
+    // A raw image is the file's first bytes; a text image is read whole, then decoded.
+    const bool raw = format == korvel::ImageFormat::Raw;
+    std::vector<std::uint8_t> bytes(raw ? kLargestDeviceSize : kMostTextFileBytes + 1);
     std::size_t count = 0;
-    const bool whole = file.Read(eebuf.data(), kLargestDeviceSize, count);
+    const bool whole = file.Read(bytes.data(), bytes.size(), count);
+    bytes.resize(count);
+    std::vector<std::uint8_t> image;
+    std::string error = "larger than any image";
+    const bool decoded =
+        count <= kMostTextFileBytes && korvel::DecodeImage(format, bytes, image, error);
+    // After a read error what arrived still counts, as far as it makes an image.
+    if (!decoded && whole) {
+        MessageBox(kNotAnImage + error, "Error", MB_OK | MB_ICONSTOP);
+        return FileOutcome::Failed;
+    }
+    std::copy(image.begin(), image.end(), eebuf.begin());
     if (!whole) {
         MessageBox(kReadFailed, "Error", MB_OK | MB_ICONSTOP);
-    } else if (count > static_cast<std::size_t>(eebufsize)) {
+    } else if (image.size() > static_cast<std::size_t>(eebufsize)) {
         MessageBox(FormatText("File size is > EEPROM size !\nOnly the first %d bytes will be used.",
                               eebufsize),
                    "Warning", MB_OK | MB_ICONEXCLAMATION);
     }
-    m_Filesize = SizeText(static_cast<std::int32_t>(count));
+    m_Filesize = SizeText(static_cast<std::int32_t>(image.size()));
     UpdateData();
     return whole ? FileOutcome::Done : FileOutcome::Failed;
 }
 
-FileOutcome CKorvelDlg::SaveImage() {
+FileOutcome CKorvelDlg::SaveImage(korvel::ImageFormat format) {
     m_FileDialog.SetFilter(kSaveFilter);
     std::string name;
     do {
@@ -96,7 +115,9 @@ FileOutcome CKorvelDlg::SaveImage() {
         return FileOutcome::Failed;
     }
     // The lines change only once the image is safely on disk; until then the old file stays.
-    if (!out.Write(eebuf.data(), static_cast<std::size_t>(eebufsize)) || !out.Commit()) {
+    const std::vector<std::uint8_t> bytes =
+        korvel::EncodeImage(format, eebuf.data(), static_cast<std::size_t>(eebufsize));
+    if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
         MessageBox(kSaveFailed, "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
     }

@@ -10,6 +10,7 @@
 #include "controls/CCommonDialog1.h"
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
+#include "image/ImageFormat.h"
 #include "platform/CComboBox.h"
 #include "platform/PortMap.h"
 
@@ -61,8 +62,10 @@ class CKorvelDlg {
     void OnClickOpenbutton();
     void OnClickSavebutton();
     void OnClickBufferbutton();
-    FileOutcome OpenImage();
-    FileOutcome SaveImage();
+    // Open and Save with their outcome, for an image file in any of the formats; the buttons
+    // take raw images only.
+    FileOutcome OpenImage(korvel::ImageFormat format = korvel::ImageFormat::Raw);
+    FileOutcome SaveImage(korvel::ImageFormat format = korvel::ImageFormat::Raw);
     // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
     // listing's path, or an empty text when it could not be written.
     std::string WriteBufferListing(bool startViewer);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/support/BoardSession.h"
 
@@ -198,6 +199,37 @@ TEST(Cli, ProgressOnATerminalShowsTheTimeLeft) {
     EXPECT_NE(shown.find("\rReading... 50% done, 0:00 taken, 0:00 left"), std::string::npos)
         << shown;
     EXPECT_NE(shown.find("\rReady."), std::string::npos);
+}
+
+// A chip read into Intel HEX and S-record files, loaded back from them, and summed: the sums of a
+// 24C00 holding "123456789" and seven erased bytes, as Python's zlib.crc32 and hashlib.sha256
+// give them.
+TEST(Cli, ImagesInEveryFormatAndTheirSums) {
+    TempDir dir;
+    const std::string chip = "123456789\xFF\xFF\xFF\xFF\xFF\xFF\xFF";
+    std::ofstream(dir.File("chip.bin")) << chip;
+    SimulatorProcess sim({"--chip", "24C00", "--image", dir.File("chip.bin")});
+    sim.ServeAsPort(2);
+    const std::string sums =
+        "CRC-32: 6ca11cb4\n"
+        "SHA-256: 918f0bc84e7d9ca6acba6fb3cbf3f5bf8ea187359a550a616b6a1d93c8da148f\n";
+    EXPECT_EQ(Cli({"-d", "24C00", "read", "sum"}).out, "COM2: Hardware v2.1\n" + sums);
+
+    EXPECT_EQ(Cli({"-d", "24C00", "--out", dir.File("chip.HEX"), "read"}).status, 0);
+    EXPECT_EQ(ReadFileText(dir.File("chip.HEX")),
+              ":10000000313233343536373839FFFFFFFFFFFFFF1A\n:00000001FF\n");
+    EXPECT_EQ(Cli({"-d", "24C00", "-f", "srec", "--out", dir.File("chip.bin"), "read"}).status, 0);
+    EXPECT_EQ(ReadFileText(dir.File("chip.bin")),
+              "S1130000313233343536373839FFFFFFFFFFFFFF16\nS9030000FC\n");
+    EXPECT_EQ(Cli({"-d", "24C00", "--format=srec", "--in", dir.File("chip.bin"), "sum"}).out, sums);
+    EXPECT_EQ(Cli({"-d", "24C00", "--in", dir.File("chip.HEX"), "sum"}).out, sums);
+
+    // A damaged file is refused, naming the line, and nothing runs after it.
+    std::ofstream(dir.File("bad.hex")) << ":10000000313233343536373839FFFFFFFFFFFFFF1B\n";
+    const CliRun bad = Cli({"-d", "24C00", "--in", dir.File("bad.hex"), "sum"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "Error: Not an image file ! line 1: bad checksum\n");
+    EXPECT_EQ(Cli({"--format", "elf", "sum"}).status, 2);
 }
 
 TEST(Cli, FailuresGiveNonZeroStatuses) {

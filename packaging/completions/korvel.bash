@@ -52,11 +52,16 @@ _korvel_cli() {
         _korvel_reply_files
         return
         ;;
+    -f | --format)
+        _korvel_reply_words 'raw ihex srec' "$cur"
+        return
+        ;;
     esac
     if [[ $cur == -* ]]; then
-        _korvel_reply_words '-p --port -d --device -i --in -o --out -h --help -V --version' "$cur"
+        _korvel_reply_words '-p --port -d --device -i --in -o --out -f --format -h --help
+            -V --version' "$cur"
     else
-        _korvel_reply_words 'detect read verify blank erase write list ports' "$cur"
+        _korvel_reply_words 'detect read verify blank erase write list ports sum' "$cur"
     fi
 }
 
