@@ -2,31 +2,26 @@
 
 #include <utility>
 
-#include "dialog/DeviceCatalog.h"
-
 namespace korvel::sim {
 
-Board::Board(int chipType, std::vector<std::uint8_t> contents, std::string version,
+Board::Board(const ChipFacts& chipFacts, std::vector<std::uint8_t> contents, std::string version,
              BoardFaults faults)
-    : chipType_(chipType),
-      chip_(std::move(contents)),
-      version_(std::move(version)),
-      faults_(faults) {
-    chip_.resize(static_cast<std::size_t>(kDevices[chipType_].size), 0xFF);
+    : facts_(chipFacts), chip_(std::move(contents)), version_(std::move(version)), faults_(faults) {
+    chip_.resize(facts_.size, 0xFF);
 }
 
 bool Board::TakeChanged() {
     return std::exchange(changed_, false);
 }
 
-// A one-address-byte chip takes its block from the select byte; a two-address-byte chip takes
-// both address bytes, or only the low one while the board is in one-byte mode. Like a real
-// part, the address wraps at the chip's size.
+// A 24C04 to 24C16 takes its block from the select byte; a two-address-byte chip takes both
+// address bytes, or only the low one while the board is in one-byte mode. Like a real part, the
+// address wraps at the chip's size.
 std::uint32_t Board::ChipAddress() const {
     std::uint32_t address = low_;
-    if (!TakesTwoAddressBytes(chipType_)) {
+    if (facts_.blockBitsInDeviceAddress) {
         address |= static_cast<std::uint32_t>((select_ >> 1) & 0x07) << 8;
-    } else if (mode_ == 0x01) {
+    } else if (facts_.addressBytes == 2 && mode_ == 0x01) {
         address |= static_cast<std::uint32_t>(high_) << 8;
     }
     return address % static_cast<std::uint32_t>(chip_.size());

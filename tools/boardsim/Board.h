@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/chips/ChipFacts.h"
+
 namespace korvel::sim {
 
 // Misbehaviour on request, for tests of the host's error handling.
@@ -23,7 +25,7 @@ struct BoardStep {
 // 'C' device select, 'R' read and 'W' write, as the host speaks them.
 class Board {
   public:
-    Board(int chipType, std::vector<std::uint8_t> contents, std::string version,
+    Board(const ChipFacts& chipFacts, std::vector<std::uint8_t> contents, std::string version,
           BoardFaults faults);
 
     BoardStep Take(std::uint8_t byte);
@@ -42,7 +44,7 @@ class Board {
     BoardStep Answer(std::vector<std::uint8_t> bytes);
     std::uint32_t ChipAddress() const;
 
-    int chipType_;
+    const ChipFacts& facts_;
     std::vector<std::uint8_t> chip_;
     std::string version_;
     BoardFaults faults_;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "dialog/DeviceCatalog.h"
 #include "platform/CommandLine.h"
 
 namespace korvel::sim {
@@ -118,9 +117,9 @@ SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::stri
                 options.link = value;
                 return true;
             case 'c':
-                options.chipType = FindDevice(value);
+                options.chip = FindChip(value);
                 why = std::string("unknown chip '") + value + "'";
-                return options.chipType >= 0;
+                return options.chip != nullptr;
             case 'a':
                 options.version = DecodeVersion(value);
                 return true;

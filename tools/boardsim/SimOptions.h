@@ -7,8 +7,8 @@
 namespace korvel::sim {
 
 struct SimOptions {
-    std::string link;  // where the pseudo-terminal's symlink goes
-    int chipType = 9;  // catalogue index of the chip in the socket
+    std::string link;                            // where the pseudo-terminal's symlink goes
+    const ChipFacts* chip = FindChip("24C256");  // the chip in the socket
     std::string version = "2.1";
     std::string image;   // chip contents at start; all 0xFF without one
     std::string dump;    // where the chip contents are written when they change

@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "dialog/DeviceCatalog.h"
 #include "resources/Version.h"
 #include "tools/boardsim/Board.h"
 #include "tools/boardsim/ChipFiles.h"
@@ -57,12 +56,11 @@ int main(int argc, char** argv) {
             break;
     }
     std::vector<std::uint8_t> chip;
-    const auto size = static_cast<std::size_t>(kDevices[options.chipType].size);
-    if (!LoadChipImage(options.image, size, chip, error)) {
+    if (!LoadChipImage(options.image, options.chip->size, chip, error)) {
         std::fprintf(stderr, "korvel-boardsim: %s\n", error.c_str());
         return 2;
     }
-    Board board(options.chipType, std::move(chip), options.version, options.faults);
+    Board board(*options.chip, std::move(chip), options.version, options.faults);
     CatchStopSignals();
 
     Pty pty;
