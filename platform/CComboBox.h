@@ -21,7 +21,6 @@ class CComboBox {
     // Adds an entry (in order of text when the list is sorted) and returns its position.
     int AddString(const std::string& text);
     int GetCount() const { return static_cast<int>(items_.size()); }
-    const std::string& GetText(int index) const { return items_.at(index); }
     int GetCurSel() const { return selected_; }
     // Selects an entry from the program; a position outside the list clears the selection.
     void SetCurSel(int index);

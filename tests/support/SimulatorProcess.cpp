@@ -74,14 +74,14 @@ std::vector<std::uint8_t> SimulatorProcess::Dump() const {
     return ReadFileBytes(File("dump"));
 }
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    const std::string bytes = ReadFileText(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
