@@ -47,14 +47,10 @@ const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase",
                                    "write",  "list", "ports",  "sum"};
 
 const option kLongOptions[] = {
-    {"port", required_argument, nullptr, 'p'},
-    {"device", required_argument, nullptr, 'd'},
-    {"in", required_argument, nullptr, 'i'},
-    {"out", required_argument, nullptr, 'o'},
-    {"format", required_argument, nullptr, 'f'},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},
-    {nullptr, 0, nullptr, 0},
+    {"port", required_argument, nullptr, 'p'},   {"device", required_argument, nullptr, 'd'},
+    {"in", required_argument, nullptr, 'i'},     {"out", required_argument, nullptr, 'o'},
+    {"format", required_argument, nullptr, 'f'}, {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
 };
 
 // A port is its number, or a device named by a path: a word with a slash in it.
@@ -85,8 +81,7 @@ bool TakeFileName(const char* option, const std::string& value, std::string& nam
 
 }  // namespace
 
-CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
-    CliRequest request = CliRequest::Run;
+CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
     const auto take = [&](int key, const char* value, std::string& why) {
         switch (key) {
             case 'p':
@@ -102,38 +97,31 @@ CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::stri
                 return TakeFileName("--in", value, options.in, why);
             case 'o':
                 return TakeFileName("--out", value, options.out, why);
-            case 'f':
+            default:  // 'f'
                 why = std::string("--format takes raw, ihex or srec, not '") + value + "'";
                 options.format = ImageFormat::Raw;
                 return ImageFormatByName(value, *options.format);
-            case 'h':
-                request = request == CliRequest::Run ? CliRequest::Help : request;
-                return true;
-            default:  // 'V'
-                request = request == CliRequest::Run ? CliRequest::Version : request;
-                return true;
         }
     };
     std::vector<std::string> operands;
-    if (!ReadCommandLine(argc, argv, "p:d:i:o:f:hV", kLongOptions, take, operands, error)) {
-        return CliRequest::Mistake;
-    }
-    if (request != CliRequest::Run) {
+    const CommandLineRequest request =
+        ReadCommandLine(argc, argv, "p:d:i:o:f:hV", kLongOptions, take, operands, error);
+    if (request != CommandLineRequest::Run) {
         return request;
     }
     for (const std::string& word : operands) {
         if (std::find(std::begin(kOperations), std::end(kOperations), word) ==
             std::end(kOperations)) {
             error = "unknown operation '" + word + "'";
-            return CliRequest::Mistake;
+            return CommandLineRequest::Mistake;
         }
         options.operations.push_back(word);
     }
     if (options.operations.empty() && options.in.empty() && options.out.empty()) {
         error = "nothing to do: name an operation";
-        return CliRequest::Mistake;
+        return CommandLineRequest::Mistake;
     }
-    return CliRequest::Run;
+    return CommandLineRequest::Run;
 }
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/ImageFormat.h"
+#include "platform/CommandLine.h"
 
 namespace korvel {
 
@@ -18,11 +19,8 @@ struct CliOptions {
     std::vector<std::string> operations;
 };
 
-// What the command line asks for.
-enum class CliRequest { Run, Help, Version, Mistake };
-
 // Reads the command line; on a mistake the reason is in `error`.
-CliRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
+CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
 
 extern const char* const kCliUsage;
 

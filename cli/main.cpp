@@ -162,19 +162,9 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     CliOptions options;
     std::string error;
-    switch (ParseCliOptions(argc, argv, options, error)) {
-        case CliRequest::Help:
-            std::fputs(kCliUsage, stdout);
-            return 0;
-        case CliRequest::Version:
-            std::printf("korvel-cli (Korvel) %s\n", KORVEL_VERSION);
-            return 0;
-        case CliRequest::Mistake:
-            std::fprintf(stderr, "korvel-cli: %s\nTry 'korvel-cli --help' for more information.\n",
-                         error.c_str());
-            return 2;
-        case CliRequest::Run:
-            break;
+    const CommandLineRequest request = ParseCliOptions(argc, argv, options, error);
+    if (request != CommandLineRequest::Run) {
+        return AnswerCommandLine(request, "korvel-cli", kCliUsage, KORVEL_VERSION, error);
     }
     InstallSignalHandling();
     Session session(options);

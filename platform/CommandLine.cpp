@@ -1,5 +1,7 @@
 #include "platform/CommandLine.h"
 
+#include <cstdio>
+
 namespace korvel {
 
 namespace {
@@ -24,13 +26,14 @@ std::string Mistake(int key, char** argv, bool moved) {
 
 }  // namespace
 
-bool ReadCommandLine(int argc, char** argv, const char* shortOptions, const option* longOptions,
-                     const OptionTaker& take, std::vector<std::string>& operands,
-                     std::string& error) {
+CommandLineRequest ReadCommandLine(int argc, char** argv, const char* shortOptions,
+                                   const option* longOptions, const OptionTaker& take,
+                                   std::vector<std::string>& operands, std::string& error) {
     // A leading ':' makes a missing value ':' rather than '?'; optind 0 starts getopt afresh.
     const std::string optionString = std::string(":") + shortOptions;
     opterr = 0;
     optind = 0;
+    CommandLineRequest request = CommandLineRequest::Run;
     for (;;) {
         const int before = optind > 0 ? optind : 1;
         const int key = getopt_long(argc, argv, optionString.c_str(), longOptions, nullptr);
@@ -39,14 +42,32 @@ bool ReadCommandLine(int argc, char** argv, const char* shortOptions, const opti
         }
         if (key == '?' || key == ':') {
             error = Mistake(key, argv, optind > before);
-            return false;
+            return CommandLineRequest::Mistake;
         }
-        if (!take(key, optarg, error)) {
-            return false;
+        if ((key == 'h' || key == 'V') && request == CommandLineRequest::Run) {
+            request = key == 'h' ? CommandLineRequest::Help : CommandLineRequest::Version;
+        } else if (key != 'h' && key != 'V' && !take(key, optarg, error)) {
+            return CommandLineRequest::Mistake;
         }
     }
     operands.assign(argv + optind, argv + argc);
-    return true;
+    return request;
+}
+
+int AnswerCommandLine(CommandLineRequest request, const char* program, const char* usage,
+                      const char* version, const std::string& error) {
+    switch (request) {
+        case CommandLineRequest::Help:
+            std::fputs(usage, stdout);
+            return 0;
+        case CommandLineRequest::Version:
+            std::printf("%s (Korvel) %s\n", program, version);
+            return 0;
+        default:
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program,
+                         error.c_str(), program);
+            return 2;
+    }
 }
 
 }  // namespace korvel

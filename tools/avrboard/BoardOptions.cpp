@@ -3,86 +3,90 @@
 namespace korvel::sim {
 
 const char* const kBoardUsage =
-    "usage: korvel-avrboard --link PATH [options]\n"
+    "Usage: korvel-avrboard --link=PATH [OPTION]...\n"
     "Runs the programmer board's firmware on a simulated ATmega328P at 16 MHz, with a 24Cxx\n"
     "chip on its I2C bus and its serial line on a pseudo-terminal linked at PATH; serves until\n"
-    "ended by SIGTERM or SIGINT.\n"
-    "  --firmware ELF   the firmware to run (default: the one built with this program)\n"
-    "  --chip TYPE      chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
-    "  --image FILE     chip contents at start (default all 0xFF)\n"
-    "  --dump FILE      write the chip contents here when they change and on exit\n"
-    "  --trace FILE     log every byte on the line with its simulated time in microseconds\n"
-    "  --no-chip        leave the socket empty\n"
-    "  --stuck-bus      the I2C bus is held low: no transfer ever completes\n"
-    "  --fast           let the board's time run ahead while it has work (the line, the bus,\n"
-    "                   the chip's write cycle); it keeps to the wall clock while it waits\n"
-    "                   for the host\n";
+    "ended by SIGTERM or SIGINT, which remove the link.\n"
+    "\n"
+    "Options:\n"
+    "  -l, --link=PATH      where to link the board's serial device (required)\n"
+    "  -f, --firmware=ELF   the firmware to run (default: the one built with this program)\n"
+    "  -c, --chip=TYPE      chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
+    "  -i, --image=FILE     chip contents at start (default all 0xFF)\n"
+    "  -d, --dump=FILE      write the chip contents here when they change and on exit\n"
+    "  -t, --trace=FILE     log every byte on the line with its simulated time in microseconds\n"
+    "      --no-chip        leave the socket empty\n"
+    "      --stuck-bus      the I2C bus is held low: no transfer ever completes\n"
+    "      --fast           let the board's time run ahead while it has work (the line, the\n"
+    "                       bus, the chip's write cycle); it keeps to the wall clock while it\n"
+    "                       waits for the host\n"
+    "  -h, --help           show this help and exit\n"
+    "  -V, --version        show the version and exit\n";
 
 namespace {
 
-std::string* TextOption(BoardOptions& options, const std::string& flag) {
-    if (flag == "--link") {
-        return &options.link;
-    }
-    if (flag == "--firmware") {
-        return &options.firmware;
-    }
-    if (flag == "--image") {
-        return &options.image;
-    }
-    if (flag == "--dump") {
-        return &options.dump;
-    }
-    if (flag == "--trace") {
-        return &options.trace;
-    }
-    return nullptr;
-}
+enum Key : int { kNoChip = 256, kStuckBus, kFast };
 
-bool* SwitchOption(BoardOptions& options, const std::string& flag) {
-    if (flag == "--no-chip") {
-        return &options.noChip;
-    }
-    if (flag == "--stuck-bus") {
-        return &options.stuckBus;
-    }
-    if (flag == "--fast") {
-        return &options.fast;
-    }
-    return nullptr;
-}
+const option kLongOptions[] = {
+    {"link", required_argument, nullptr, 'l'},  {"firmware", required_argument, nullptr, 'f'},
+    {"chip", required_argument, nullptr, 'c'},  {"image", required_argument, nullptr, 'i'},
+    {"dump", required_argument, nullptr, 'd'},  {"trace", required_argument, nullptr, 't'},
+    {"no-chip", no_argument, nullptr, kNoChip}, {"stuck-bus", no_argument, nullptr, kStuckBus},
+    {"fast", no_argument, nullptr, kFast},      {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},     {nullptr, 0, nullptr, 0},
+};
 
 }  // namespace
 
-bool ParseBoardOptions(int argc, char** argv, BoardOptions& options, std::string& error) {
-    std::string chip;
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        std::string* text = flag == "--chip" ? &chip : TextOption(options, flag);
-        if (bool* on = SwitchOption(options, flag)) {
-            *on = true;
-        } else if (text == nullptr) {
-            error = "unknown option " + flag;
-            return false;
-        } else if (i + 1 == argc) {
-            error = flag + " needs a value";
-            return false;
-        } else {
-            *text = argv[++i];
+CommandLineRequest ParseBoardOptions(int argc, char** argv, BoardOptions& options,
+                                     std::string& error) {
+    const auto take = [&options](int key, const char* value, std::string& why) {
+        switch (key) {
+            case 'l':
+                options.link = value;
+                return true;
+            case 'f':
+                options.firmware = value;
+                return true;
+            case 'c':
+                options.chip = FindChip(value);
+                why = std::string("unknown chip '") + value + "'";
+                return options.chip != nullptr;
+            case 'i':
+                options.image = value;
+                return true;
+            case 'd':
+                options.dump = value;
+                return true;
+            case 't':
+                options.trace = value;
+                return true;
+            case kNoChip:
+                options.noChip = true;
+                return true;
+            case kStuckBus:
+                options.stuckBus = true;
+                return true;
+            default:  // kFast
+                options.fast = true;
+                return true;
         }
+    };
+    std::vector<std::string> operands;
+    const CommandLineRequest request =
+        ReadCommandLine(argc, argv, "l:f:c:i:d:t:hV", kLongOptions, take, operands, error);
+    if (request != CommandLineRequest::Run) {
+        return request;
     }
-    if (!chip.empty()) {
-        options.chip = FindChip(chip);
-        if (options.chip == nullptr) {
-            error = "unknown chip " + chip;
-            return false;
-        }
+    if (!operands.empty()) {
+        error = "unexpected '" + operands.front() + "'";
+        return CommandLineRequest::Mistake;
     }
     if (options.link.empty()) {
-        error = "--link PATH is required";
-        return false;
+        error = "--link=PATH is required";
+        return CommandLineRequest::Mistake;
     }
-    return true;
+    return CommandLineRequest::Run;
 }
 
 }  // namespace korvel::sim

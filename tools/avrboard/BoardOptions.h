@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/CommandLine.h"
 #include "tools/chips/ChipFacts.h"
 
 namespace korvel::sim {
@@ -18,8 +19,9 @@ struct BoardOptions {
     bool fast = false;  // the board's time runs ahead of the wall clock while it has work
 };
 
-// Reads the command line over the defaults in `options`; false with the reason on a mistake.
-bool ParseBoardOptions(int argc, char** argv, BoardOptions& options, std::string& error);
+// Reads the command line over the defaults in `options`; on a mistake the reason is in `error`.
+CommandLineRequest ParseBoardOptions(int argc, char** argv, BoardOptions& options,
+                                     std::string& error);
 
 extern const char* const kBoardUsage;
 

@@ -9,42 +9,19 @@
 #include <csignal>
 #include <cstdio>
 #include <deque>
-#include <fstream>
-#include <iterator>
 
+#include "resources/Version.h"
 #include "tools/avrboard/AvrBoard.h"
 #include "tools/avrboard/BoardOptions.h"
-#include "tools/boardsim/Pty.h"
+#include "tools/line/ChipFiles.h"
+#include "tools/line/Pty.h"
+#include "tools/line/StopSignals.h"
 
 namespace {
 
+using namespace korvel;
 using namespace korvel::sim;
 using Clock = std::chrono::steady_clock;
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) {
-    stopRequested = 1;
-}
-
-bool ReadImage(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad() && in.is_open();
-}
-
-// Saved under a temporary name and renamed, so that a reader never sees half the chip.
-void SaveChip(const std::string& path, const std::vector<std::uint8_t>& contents) {
-    const std::string temporary = path + ".partial";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (out == nullptr) {
-        return;
-    }
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), out) == contents.size();
-    if (std::fclose(out) == 0 && written) {
-        std::rename(temporary.c_str(), path.c_str());
-    }
-}
 
 // Runs the board against the wall clock and carries the bytes between the pseudo-terminal and
 // the board's UART, each delivered to the host once its time on the line is over.
@@ -91,7 +68,7 @@ class Bridge {
             SaveWhenQuiet();
         }
         if (board_.Chip() != nullptr && !options_.dump.empty()) {
-            SaveChip(options_.dump, board_.Chip()->Contents());
+            WriteDump(options_.dump, board_.Chip()->Contents());
         }
         return true;
     }
@@ -117,7 +94,9 @@ class Bridge {
     void TakeFromHost(std::chrono::nanoseconds wait) {
         const timespec timeout{0, static_cast<long>(wait.count())};
         pollfd entry{master_, POLLIN, 0};
-        if (ppoll(&entry, 1, &timeout, nullptr) <= 0) {
+        sigset_t open{};
+        sigemptyset(&open);
+        if (ppoll(&entry, 1, &timeout, &open) <= 0) {
             return;
         }
         std::uint8_t bytes[256];
@@ -146,7 +125,7 @@ class Bridge {
         I2cEeprom* chip = board_.Chip();
         if (chip != nullptr && !options_.dump.empty() && Clock::now() - lastFromHost_ > kQuiet &&
             chip->TakeChanged()) {
-            SaveChip(options_.dump, chip->Contents());
+            WriteDump(options_.dump, chip->Contents());
         }
     }
 
@@ -175,16 +154,17 @@ int main(int argc, char** argv) {
     BoardOptions options;
     options.firmware = KORVEL_FIRMWARE_ELF;
     std::string error;
-    if (!ParseBoardOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "korvel-avrboard: %s\n%s", error.c_str(), kBoardUsage);
-        return 2;
+    const CommandLineRequest request = ParseBoardOptions(argc, argv, options, error);
+    if (request != CommandLineRequest::Run) {
+        return AnswerCommandLine(request, "korvel-avrboard", kBoardUsage, KORVEL_VERSION, error);
     }
     AvrBoardSetup setup;
     setup.firmware = options.firmware;
     setup.chip = options.noChip ? nullptr : options.chip;
     setup.stuckBus = options.stuckBus;
-    if (!options.image.empty() && !ReadImage(options.image, setup.contents)) {
-        std::fprintf(stderr, "korvel-avrboard: can't read %s\n", options.image.c_str());
+    if (setup.chip != nullptr &&
+        !LoadChipImage(options.image, setup.chip->size, setup.contents, error)) {
+        std::fprintf(stderr, "korvel-avrboard: %s\n", error.c_str());
         return 2;
     }
     std::unique_ptr<AvrBoard> board = AvrBoard::Create(setup, error);
@@ -193,12 +173,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    struct sigaction stop {};
-    stop.sa_handler = RequestStop;
-    sigaction(SIGTERM, &stop, nullptr);
-    sigaction(SIGINT, &stop, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGHUP, SIG_IGN);
+    CatchStopSignals();
 
     Pty pty;
     if (!pty.Create(options.link, error)) {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "tools/boardsim/ChipFiles.h"
+#include "tools/line/ChipFiles.h"
 
 namespace korvel::sim {
 

@@ -108,8 +108,7 @@ constexpr long kMostReplies = 1L << 40;  // more than any run of the board will 
 
 }  // namespace
 
-SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
-    SimRequest request = SimRequest::Run;
+CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
     BoardFaults& faults = options.faults;
     const auto take = [&](int key, const char* value, std::string& why) {
         switch (key) {
@@ -149,32 +148,25 @@ SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::stri
                 return TakeNumber("flood-after", value, 0, kMostReplies, options.floodAfter, why);
             case kFloodMs:
                 return TakeNumber("flood-ms", value, 0, 60000, options.floodMs, why);
-            case kChaos:
+            default:  // kChaos
                 return TakeNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
-            case 'h':
-                request = request == SimRequest::Run ? SimRequest::Help : request;
-                return true;
-            default:  // 'V'
-                request = request == SimRequest::Run ? SimRequest::Version : request;
-                return true;
         }
     };
     std::vector<std::string> operands;
-    if (!ReadCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, take, operands, error)) {
-        return SimRequest::Mistake;
-    }
-    if (request != SimRequest::Run) {
+    const CommandLineRequest request =
+        ReadCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, take, operands, error);
+    if (request != CommandLineRequest::Run) {
         return request;
     }
     if (!operands.empty()) {
         error = "unexpected '" + operands.front() + "'";
-        return SimRequest::Mistake;
+        return CommandLineRequest::Mistake;
     }
     if (options.link.empty()) {
         error = "--link=PATH is required";
-        return SimRequest::Mistake;
+        return CommandLineRequest::Mistake;
     }
-    return SimRequest::Run;
+    return CommandLineRequest::Run;
 }
 
 }  // namespace korvel::sim

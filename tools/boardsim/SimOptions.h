@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/CommandLine.h"
 #include "tools/boardsim/Board.h"
 
 namespace korvel::sim {
@@ -22,11 +23,8 @@ struct SimOptions {
     BoardFaults faults;
 };
 
-// What the command line asks for.
-enum class SimRequest { Run, Help, Version, Mistake };
-
 // Reads the command line; on a mistake the reason is in `error`.
-SimRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
+CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
 
 extern const char* const kSimUsage;
 

@@ -1,4 +1,4 @@
-#include "tools/boardsim/ChipFiles.h"
+#include "tools/line/ChipFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

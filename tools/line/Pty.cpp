@@ -1,4 +1,4 @@
-#include "tools/boardsim/Pty.h"
+#include "tools/line/Pty.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
