@@ -12,31 +12,9 @@
 #include <fstream>
 
 #include "tests/support/BoardSession.h"
+#include "tests/support/CliRun.h"
 
 namespace {
-
-struct CliRun {
-    int status;  // -1 when the program did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// Runs korvel-cli through the shell, with no input and its output captured; `before` runs in
-// the same shell first, and `combined` sends standard error into the same file as standard
-// output, as a log would have it.
-CliRun Cli(const std::vector<std::string>& args, const std::string& before = "",
-           bool combined = false) {
-    TempDir dir;
-    std::string command = before + KORVEL_CLI;
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
-    }
-    command += " </dev/null >'" + dir.File("out") + "' 2>" +
-               (combined ? "&1" : "'" + dir.File("err") + "'");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(dir.File("out")),
-            ReadFileText(dir.File("err"))};
-}
 
 TEST(Cli, ReadsAChipIntoAFile) {
     TempDir dir;

@@ -1,59 +1,11 @@
 // korvel-cli, the host, against the board's own firmware running on a simulated ATmega328P with a
 // 24Cxx chip model, over a pseudo-terminal.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
+#include "tests/support/CliRun.h"
 #include "tests/support/SimulatorProcess.h"
 
 namespace {
-
-struct CliRun {
-    int status = -1;  // -1 when it did not end within its time
-    std::string out;
-};
-
-// Runs korvel-cli with no input and its progress dropped; ends it if it outlives `limit`.
-CliRun Cli(const std::vector<std::string>& args, std::chrono::seconds limit) {
-    TempDir dir;
-    const std::string outPath = dir.File("out");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open("/dev/null", O_WRONLY);
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
-        std::vector<std::string> argStrings = {KORVEL_CLI};
-        argStrings.insert(argStrings.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : argStrings) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    CliRun run;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return run;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFileText(outPath);
-    return run;
-}
 
 // Every byte value, in an order that differs from block to block, so that a byte written to a
 // wrong address or block shows.
@@ -81,21 +33,20 @@ TEST_P(EndToEnd, WritesVerifiesAndReadsTheWholeChip) {
     TempDir dir;
     const std::vector<std::uint8_t> image = Pattern(chip.size);
     WriteFileBytes(dir.File("image.bin"), image);
-    SimulatorProcess board({"--chip", chip.type, "--fast"});
+    SimulatorProcess board({"--chip", chip.type, "--fast"}, KORVEL_AVRBOARD);
     ASSERT_TRUE(board.Started());
     board.ServeAsPort(2);
 
-    const CliRun detect = Cli({"detect"}, std::chrono::seconds(30));
+    const CliRun detect = Cli({"detect"});
     EXPECT_EQ(detect.status, 0);
     EXPECT_EQ(detect.out, "COM2: Hardware v1.0\n");
 
-    const auto limit = std::chrono::seconds(300);
     const CliRun written =
-        Cli({"--device", chip.type, "--in", dir.File("image.bin"), "write", "verify"}, limit);
+        Cli({"--device", chip.type, "--in", dir.File("image.bin"), "write", "verify"});
     EXPECT_EQ(written.status, 0);
     EXPECT_EQ(written.out, "COM2: Hardware v1.0\nVerify: Verify ok\n");
 
-    const CliRun read = Cli({"--device", chip.type, "--out", dir.File("chip.bin"), "read"}, limit);
+    const CliRun read = Cli({"--device", chip.type, "--out", dir.File("chip.bin"), "read"});
     EXPECT_EQ(read.status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), image);
 
@@ -113,17 +64,15 @@ INSTANTIATE_TEST_SUITE_P(Chips, EndToEnd,
 TEST(EndToEndFaults, EmptySocketReadsFFAndFailsToWrite) {
     TempDir dir;
     WriteFileBytes(dir.File("image.bin"), Pattern(256));
-    SimulatorProcess board({"--no-chip", "--fast"});
+    SimulatorProcess board({"--no-chip", "--fast"}, KORVEL_AVRBOARD);
     ASSERT_TRUE(board.Started());
     board.ServeAsPort(2);
 
-    const CliRun read =
-        Cli({"--device", "24C02", "--out", dir.File("chip.bin"), "read"}, std::chrono::seconds(60));
+    const CliRun read = Cli({"--device", "24C02", "--out", dir.File("chip.bin"), "read"});
     EXPECT_EQ(read.status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), std::vector<std::uint8_t>(256, 0xFF));
 
-    const CliRun written = Cli({"--device", "24C02", "--in", dir.File("image.bin"), "write"},
-                               std::chrono::seconds(60));
+    const CliRun written = Cli({"--device", "24C02", "--in", dir.File("image.bin"), "write"});
     EXPECT_EQ(written.status, 1);
     EXPECT_EQ(written.out, "COM2: Hardware v1.0\nWrite: Write error !\n");
 }
@@ -131,20 +80,18 @@ TEST(EndToEndFaults, EmptySocketReadsFFAndFailsToWrite) {
 TEST(EndToEndFaults, StuckBusEndsWithAnErrorInsteadOfHanging) {
     TempDir dir;
     WriteFileBytes(dir.File("image.bin"), Pattern(32768));
-    SimulatorProcess board({"--stuck-bus", "--fast"});
+    SimulatorProcess board({"--stuck-bus", "--fast"}, KORVEL_AVRBOARD);
     ASSERT_TRUE(board.Started());
     board.ServeAsPort(2);
 
-    const CliRun written = Cli({"--device", "24C256", "--in", dir.File("image.bin"), "write"},
-                               std::chrono::seconds(60));
+    const CliRun written = Cli({"--device", "24C256", "--in", dir.File("image.bin"), "write"});
     EXPECT_EQ(written.status, 1);
     EXPECT_EQ(written.out, "COM2: Hardware v1.0\nWrite: Write error !\n");
 
     // Every read gives 0xFF: a chip that reads blank, whose verify fails at once.
     WriteFileBytes(dir.File("small.bin"), Pattern(256));
     const CliRun verify =
-        Cli({"--device", "24C02", "--in", dir.File("small.bin"), "blank", "verify"},
-            std::chrono::seconds(60));
+        Cli({"--device", "24C02", "--in", dir.File("small.bin"), "blank", "verify"});
     EXPECT_EQ(verify.status, 1);
     EXPECT_EQ(verify.out,
               "COM2: Hardware v1.0\nBlank check: Device is blank\n"

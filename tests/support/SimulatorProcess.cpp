@@ -9,10 +9,11 @@
 #include <fstream>
 #include <iterator>
 
-SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options)
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options,
+                                   const std::string& program)
     : link_(dir_.File("port")) {
-    std::vector<std::string> args = {KORVEL_BOARDSIM, "--link", link_,       "--trace",
-                                     File("trace"),   "--dump", File("dump")};
+    std::vector<std::string> args = {program,       "--link", link_,       "--trace",
+                                     File("trace"), "--dump", File("dump")};
     args.insert(args.end(), options.begin(), options.end());
 
     int out[2];

@@ -13,7 +13,10 @@
 // files in a directory of its own.
 class SimulatorProcess {
   public:
-    explicit SimulatorProcess(const std::vector<std::string>& options = {});
+    // Starts the board simulator, or another simulated board that takes the same options for
+    // its link, trace and dump.
+    explicit SimulatorProcess(const std::vector<std::string>& options = {},
+                              const std::string& program = KORVEL_BOARDSIM);
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
