@@ -79,13 +79,16 @@ TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
     };
 
     // Return, the keypad's Enter and Space each press the button that has the focus.
-    press(IDC_SAVEBUTTON, Qt::Key_Return);
-    press(IDC_SAVEBUTTON, Qt::Key_Enter, Qt::KeypadModifier);
-    press(IDC_SAVEBUTTON, Qt::Key_Space);
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::KeyboardModifiers()},
+                                         {Qt::Key_Enter, Qt::KeypadModifier},
+                                         {Qt::Key_Space, Qt::KeyboardModifiers()}}) {
+        press(IDC_SAVEBUTTON, key, modifiers);
+        ASSERT_FALSE(finished) << key;
+    }
     EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save dialog"));
     press(IDC_READBUTTON, Qt::Key_Return);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one whole Read";
-    EXPECT_FALSE(finished);
+    ASSERT_FALSE(finished);
 
     // In a list, Enter ends the dialog.
     press(IDC_PORTCOMBO, Qt::Key_Return);
@@ -124,11 +127,11 @@ TEST(SaveDialog, ANameWithoutExtensionIsSavedAsBinAndAskedAboutUnderThatName) {
 
     // Any extension stays as typed.
     boxes.shown.clear();
-    QTimer::singleShot(0, [&] { TypeIntoFileDialog(files.path(), "dump.rom"); });
+    QTimer::singleShot(0, [&] { TypeIntoFileDialog(files.path(), "image.rom"); });
     save->click();
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(ReadFileBytes(files.File("dump.rom")), image);
-    EXPECT_FALSE(std::filesystem::exists(files.File("dump.rom.bin")));
+    EXPECT_EQ(ReadFileBytes(files.File("image.rom")), image);
+    EXPECT_FALSE(std::filesystem::exists(files.File("image.rom.bin")));
 }
 
 }  // namespace
