@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -78,7 +79,15 @@ bool BusyGuard::IsInputToWindow(QObject* target) const {
 }
 
 bool BusyGuard::eventFilter(QObject* target, QEvent* event) {
-    if (!busy_ || !IsInputToWindow(target)) {
+    if (!busy_) {
+        return false;
+    }
+    // Input is dropped where it enters the window already: on its way to a control, Qt would
+    // first move the keyboard focus to the control clicked.
+    if (target == window_.windowHandle()) {
+        return IsUserInput(event->type());
+    }
+    if (!IsInputToWindow(target)) {
         return false;
     }
     if (event->type() == QEvent::Close) {

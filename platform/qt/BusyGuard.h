@@ -6,8 +6,9 @@
 
 // Runs the window's handlers one at a time. While one runs, the window keeps answering the
 // platform (paint, window-manager pings) through KeepAnswering, but takes no click, key, wheel
-// or list change and refuses to close; message boxes and file dialogs that the handler opens
-// work as usual. A handler asked for while another runs does not run.
+// or list change, keeps the keyboard focus where it is and refuses to close; message boxes and
+// file dialogs that the handler opens work as usual. A handler asked for while another runs does
+// not run.
 class BusyGuard : public QObject {
   public:
     explicit BusyGuard(QWidget& window);

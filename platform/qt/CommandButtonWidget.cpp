@@ -1,5 +1,7 @@
 #include "platform/qt/CommandButtonWidget.h"
 
+#include <QKeyEvent>
+
 namespace {
 
 constexpr double kCaptionPointSize = 8.25;
@@ -23,4 +25,17 @@ CommandButtonWidget::CommandButtonWidget(const QString& caption, const QPixmap& 
 void CommandButtonWidget::Attach(CCommandButton& proxy) {
     proxy.Bind(this);
     connect(this, &QToolButton::clicked, this, [&proxy] { proxy.Click(); });
+}
+
+void CommandButtonWidget::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QToolButton::keyPressEvent(event);
+        return;
+    }
+    // A held key presses once.
+    if (!event->isAutoRepeat()) {
+        click();
+    }
+    event->accept();
 }

@@ -7,6 +7,8 @@
 
 // The command button on screen: its picture centred above its caption. A click does not take
 // the keyboard focus (Tab still reaches it) and goes to the button's proxy, which raises Click.
+// With the focus, Space and Enter both press it: Enter does not reach the dialog, which it
+// would end.
 class CommandButtonWidget : public QToolButton, public ButtonView {
   public:
     CommandButtonWidget(const QString& caption, const QPixmap& picture, QWidget* parent);
@@ -16,4 +18,7 @@ class CommandButtonWidget : public QToolButton, public ButtonView {
     void Attach(CCommandButton& proxy);
 
     void ShowEnabled(bool enabled) override { setEnabled(enabled); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -2,6 +2,28 @@
 
 #include <QFileDialog>
 
+namespace korvel {
+
+std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters) {
+    if (chosen.empty() || filters.empty() || filters.front().patterns.empty()) {
+        return chosen;
+    }
+    // "*.bin" names an extension; "*" and the like do not.
+    const std::string& pattern = filters.front().patterns.front();
+    if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0 ||
+        pattern.find_first_of("*?[", 1) != std::string::npos) {
+        return chosen;
+    }
+    // A dot that starts the name (".eeprom") only hides the file; it makes no extension.
+    const std::size_t nameStart = chosen.rfind('/') + 1;
+    if (chosen.find('.', nameStart + 1) != std::string::npos) {
+        return chosen;
+    }
+    return chosen + pattern.substr(1);
+}
+
+}  // namespace korvel
+
 QStringList NameFilters(const std::vector<FileFilter>& filters) {
     QStringList names;
     for (const FileFilter& filter : filters) {
@@ -27,8 +49,10 @@ std::string QtFileDialogView::ChooseFileToOpen(const std::vector<FileFilter>& fi
 }
 
 std::string QtFileDialogView::ChooseFileToSave(const std::vector<FileFilter>& filters) {
-    return QFileDialog::getSaveFileName(&owner_, QString(), QString(),
-                                        NameFilters(filters).join(QStringLiteral(";;")), nullptr,
-                                        QFileDialog::DontConfirmOverwrite)
-        .toStdString();
+    return korvel::NameToSave(
+        QFileDialog::getSaveFileName(&owner_, QString(), QString(),
+                                     NameFilters(filters).join(QStringLiteral(";;")), nullptr,
+                                     QFileDialog::DontConfirmOverwrite)
+            .toStdString(),
+        filters);
 }

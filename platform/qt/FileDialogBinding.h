@@ -10,8 +10,19 @@
 // every file, dotted or not.
 QStringList NameFilters(const std::vector<FileFilter>& filters);
 
+namespace korvel {
+
+// The name a save dialog gives for the name the user chose: a file name without an extension
+// gets that of the first file type ("dump" becomes "dump.bin" under "*.bin"), so that the file
+// shows under that type later; a name with any extension, and the empty name of a cancel, stay
+// as they are.
+std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters);
+
+}  // namespace korvel
+
 // The file dialogs of CCommonDialog1 on Qt's file dialog, modal to the owner. The save dialog
-// asks nothing about existing files: Save asks that itself.
+// gives the name that will be written (see NameToSave) and asks nothing about existing files:
+// Save asks that itself, for that name.
 class QtFileDialogView : public FileDialogView {
   public:
     explicit QtFileDialogView(QWidget& owner) : owner_(owner) {}

@@ -22,6 +22,7 @@ class MessageBoxPresenter {
                      unsigned style) = 0;
 };
 
+// Qt's message box, at least as wide as its title needs in a title bar.
 class QtMessageBoxPresenter : public MessageBoxPresenter {
   public:
     int Show(QWidget& owner, const std::string& text, const std::string& title,

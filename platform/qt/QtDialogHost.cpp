@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogHost.h"
 
+#include "platform/qt/PathLine.h"
+
 namespace {
 
 // True when the label's text changed.
@@ -11,11 +13,27 @@ bool Show(QLabel& label, const QString& text) {
     return true;
 }
 
+// A line that ends in a path keeps the file's name in sight however long the path, and holds
+// the whole line as its tooltip.
+void ShowPathLine(QLabel& label, const QString& line) {
+    if (label.toolTip() == line) {
+        return;
+    }
+    label.setToolTip(line);
+    const QFontMetrics metrics = label.fontMetrics();
+    label.setText(korvel::ElidePathLine(
+        line, label.contentsRect().width(),
+        [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }));
+}
+
 }  // namespace
 
 QtDialogHost::QtDialogHost(QWidget& owner, const StatusLabels& labels, MessageBoxPresenter& boxes,
                            std::function<void()> afterPush)
-    : owner_(owner), labels_(labels), boxes_(boxes), afterPush_(std::move(afterPush)) {}
+    : owner_(owner), labels_(labels), boxes_(boxes), afterPush_(std::move(afterPush)) {
+    // One line, shortened in the middle: wrapped, a path would hide its file's name.
+    labels_.file->setWordWrap(false);
+}
 
 void QtDialogHost::ShowStatusTexts(const StatusTexts& texts) {
     if (Show(*labels_.action, QString::fromStdString(texts.action)) &&
@@ -23,7 +41,7 @@ void QtDialogHost::ShowStatusTexts(const StatusTexts& texts) {
         labels_.action->repaint();
         ++actionRepaints_;
     }
-    Show(*labels_.file, QString::fromStdString(texts.file));
+    ShowPathLine(*labels_.file, QString::fromStdString(texts.file));
     Show(*labels_.size, QString::fromStdString(texts.size));
     // The board's bytes are not UTF-8: each shows as one character.
     Show(*labels_.hardware,

@@ -17,7 +17,9 @@ struct StatusLabels {
 // The dialog's texts and message boxes in the window. A push changes only the labels whose
 // text changed; the action line is painted at once when it changes, so that progress shows
 // while an operation holds the window, and is not painted again for an unchanged text (a
-// 24C256 pushes 32 768 times but its percentage changes only 100 times).
+// 24C256 pushes 32 768 times but its percentage changes only 100 times). The file line shows a
+// path too long for it shortened in the middle, so that the file's name stays in sight, and
+// holds the whole line as its tooltip.
 class QtDialogHost : public DialogHost {
   public:
     QtDialogHost(QWidget& owner, const StatusLabels& labels, MessageBoxPresenter& boxes,

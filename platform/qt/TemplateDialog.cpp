@@ -114,8 +114,11 @@ QWidget* TemplateDialog::Create(const ControlTemplate& control) {
     }
     const QRect place = units_.ToPixels(control.x, control.y, control.width, control.height);
     if (control.kind == ControlKind::Picture) {
-        // A bitmap is shown at its own size: the control takes the picture's size.
-        widget->setGeometry(QRect(place.topLeft(), widget->sizeHint()));
+        // A bitmap is shown at its own size, centred in its place whatever a dialog unit
+        // measures: the control takes the picture's size.
+        QRect picture(QPoint(), widget->sizeHint());
+        picture.moveCenter(place.center());
+        widget->setGeometry(picture);
     } else {
         widget->setGeometry(place);
     }

@@ -7,9 +7,10 @@
 #include "resources/DialogTemplates.h"
 
 // A dialog built from a template: fixed size, every control at its place in dialog units of
-// the dialog font, created in template order, which is also the tab order. Group boxes and
-// texts take no focus; group boxes stay beneath the controls they frame and let clicks
-// through. Enter with no default button accepts, Esc and the close box reject.
+// the dialog font (a picture at its own size, centred in its place), created in template order,
+// which is also the tab order. Group boxes and texts take no focus; group boxes stay beneath
+// the controls they frame and let clicks through. Enter with no default button accepts, Esc and
+// the close box reject.
 class TemplateDialog : public QDialog {
   public:
     explicit TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);

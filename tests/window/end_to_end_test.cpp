@@ -2,6 +2,7 @@
 // input while an operation holds it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 #include <optional>
@@ -97,6 +98,30 @@ TEST(Busy, CloseRequestsEscAndClicksDuringAReadChangeNothing) {
     EXPECT_EQ(window.user.shown, std::vector<std::string>{"save dialog"});
     dialog.close();
     EXPECT_TRUE(finished);
+}
+
+TEST(Busy, AClickDuringAReadLeavesTheKeyboardFocusWhereItWas) {
+    SimulatorProcess sim({"--chip", "24C02", "--delay-ms", "2"});
+    sim.ServeAsPort(2);
+    ShownWindow window;
+    TemplateDialog& dialog = window->Window();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWidget* const open = window.Control(IDC_OPENBUTTON);
+    open->setFocus(Qt::TabFocusReason);
+
+    QWidget* focusThen = nullptr;
+    QTimer::singleShot(300, &dialog, [&] {
+        window.Click(IDC_DEVICECOMBO);
+        window.Click(IDC_PORTCOMBO);
+        focusThen = QApplication::focusWidget();
+    });
+    // A command button takes no focus from a click: Open keeps it.
+    window.Click(IDC_READBUTTON);
+
+    EXPECT_EQ(focusThen, open) << "during the Read";
+    EXPECT_EQ(QApplication::focusWidget(), open) << "after the Read";
+    EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "the Read ran";
 }
 
 }  // namespace

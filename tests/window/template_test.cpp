@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <cstdlib>
 
 #include "app/CAboutDlg.h"
 #include "dialog/ControlIds.h"
@@ -45,9 +46,17 @@ void ExpectBuiltByTemplate(const TemplateDialog& window, const std::vector<QStri
         const ControlTemplate& c = t.controls[i];
         const auto* label = qobject_cast<const QLabel*>(window.Controls()[i]);
         if (c.kind == ControlKind::Picture) {
-            // A bitmap shows at its own size.
-            EXPECT_EQ(label->pos(), units.Place(c).topLeft());
-            EXPECT_FALSE(label->pixmap().isNull());
+            // The 128 x 47 logotype shows at its own size in its one-pixel sunken frame,
+            // centred in the template's rectangle within a pixel.
+            EXPECT_EQ(label->pixmap().size(), QSize(128, 47));
+            EXPECT_EQ(label->size(), QSize(130, 49));
+            const QRect place = units.Place(c);
+            // Twice the distance of the centres, so that half pixels count.
+            const auto offCentre = [](int start, int size, int placeStart, int placeSize) {
+                return std::abs(2 * start + size - (2 * placeStart + placeSize));
+            };
+            EXPECT_LE(offCentre(label->x(), label->width(), place.x(), place.width()), 2);
+            EXPECT_LE(offCentre(label->y(), label->height(), place.y(), place.height()), 2);
             continue;
         }
         EXPECT_EQ(window.Controls()[i]->geometry(), units.Place(c)) << c.text << " #" << i + 1;
