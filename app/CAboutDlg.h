@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/TemplateDialog.h"
+#include "window/TemplateDialog.h"
 
 // The About box, template 100: the program's name, its logotype and where to reach its
 // authors. OK, Enter, Esc and the close box all close it.

@@ -6,7 +6,7 @@
 
 #include "app/CAboutDlg.h"
 #include "dialog/ControlIds.h"
-#include "platform/qt/CommandButtonWidget.h"
+#include "window/CommandButtonWidget.h"
 #include "resources/Pictures.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include "controls/CCommandButton.h"
 #include "controls/CCommonDialog1.h"
 #include "dialog/KorvelDlg.h"
-#include "platform/qt/BusyGuard.h"
-#include "platform/qt/ComboBinding.h"
-#include "platform/qt/FileDialogBinding.h"
-#include "platform/qt/MessageBoxes.h"
-#include "platform/qt/QtDialogHost.h"
-#include "platform/qt/TemplateDialog.h"
+#include "window/BusyGuard.h"
+#include "window/ComboBinding.h"
+#include "window/FileDialogBinding.h"
+#include "window/MessageBoxes.h"
+#include "window/QtDialogHost.h"
+#include "window/TemplateDialog.h"
 
 // Where the window's message boxes and file dialogs come from; Qt's own where not given.
 struct WindowServices {

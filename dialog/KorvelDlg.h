@@ -11,7 +11,7 @@
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
 #include "image/ImageFormat.h"
-#include "platform/CComboBox.h"
+#include "controls/CComboBox.h"
 #include "platform/PortMap.h"
 
 struct DeviceOperation;

@@ -38,16 +38,10 @@ constexpr ControlTemplate kAboutControls[] = {
 
 }  // namespace
 
-const DialogTemplate kMainDialogTemplate = {IDD_KORVEL_DIALOG,
-                                            kProgramTitle,
-                                            187,
-                                            154,
-                                            true,
-                                            kMainControls,
-                                            sizeof kMainControls / sizeof kMainControls[0]};
+const DialogTemplate kMainDialogTemplate = {
+    kProgramTitle, 187, 154, true, kMainControls, sizeof kMainControls / sizeof kMainControls[0]};
 
-const DialogTemplate kAboutDialogTemplate = {IDD_ABOUTBOX,
-                                             "About Korvel...",
+const DialogTemplate kAboutDialogTemplate = {"About Korvel...",
                                              133,
                                              103,
                                              false,

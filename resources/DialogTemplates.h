@@ -5,14 +5,6 @@
 // The program's resources that are plain data: dialog templates in dialog units, resource
 // identifiers and the one string resource. The window toolkit builds its windows from these.
 
-enum ResourceId : int {
-    IDD_ABOUTBOX = 100,
-    IDS_ABOUTBOX = 101,
-    IDD_KORVEL_DIALOG = 102,
-    IDR_MAINFRAME = 130,  // the eight-pin chip icon
-    IDB_LOGO = 133,       // the logotype of the About box
-};
-
 // The About command, as the window's menu raises it.
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr const char* kAboutMenuText = "&About Korvel...";  // string 101
@@ -49,7 +41,6 @@ struct ControlTemplate {
 };
 
 struct DialogTemplate {
-    int id;
     const char* caption;
     int width, height;  // dialog units
     bool minimizeBox;

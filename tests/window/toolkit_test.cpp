@@ -11,9 +11,9 @@
 #include <QTimer>
 
 #include "dialog/DialogHost.h"
-#include "platform/qt/FileDialogBinding.h"
-#include "platform/qt/MessageBoxes.h"
-#include "platform/qt/PathLine.h"
+#include "window/FileDialogBinding.h"
+#include "window/MessageBoxes.h"
+#include "window/PathLine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "dialog/DialogHost.h"
-#include "platform/qt/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 
 // The controls that show the four status texts.
 struct StatusLabels {

@@ -1,4 +1,4 @@
-#include "platform/qt/CommandButtonWidget.h"
+#include "window/CommandButtonWidget.h"
 
 #include <QKeyEvent>
 

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <vector>
 
-#include "platform/qt/DialogUnits.h"
 #include "resources/DialogTemplates.h"
+#include "window/DialogUnits.h"
 
 // A dialog built from a template: fixed size, every control at its place in dialog units of
 // the dialog font (a picture at its own size, centred in its place), created in template order,
@@ -18,7 +18,8 @@ class TemplateDialog : public QDialog {
     const DialogTemplate& Template() const { return template_; }
     // The control with this identifier, or nullptr.
     QWidget* Control(int id) const;
-    // Every control, in template order.
+    // Every control, in template order; nullptr for the file-dialog component, which has no
+    // widget of its own.
     const std::vector<QWidget*>& Controls() const { return controls_; }
 
   protected:

@@ -1,4 +1,4 @@
-#include "platform/qt/MessageBoxes.h"
+#include "window/MessageBoxes.h"
 
 #include <QEvent>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "platform/CComboBox.h"
+#include "controls/CComboBox.h"
 
 #include <algorithm>
 

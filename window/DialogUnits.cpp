@@ -1,4 +1,4 @@
-#include "platform/qt/DialogUnits.h"
+#include "window/DialogUnits.h"
 
 #include <QFontMetrics>
 

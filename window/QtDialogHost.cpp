@@ -1,6 +1,6 @@
-#include "platform/qt/QtDialogHost.h"
+#include "window/QtDialogHost.h"
 
-#include "platform/qt/PathLine.h"
+#include "window/PathLine.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/PathLine.h"
+#include "window/PathLine.h"
 
 namespace korvel {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/FileDialogBinding.h"
+#include "window/FileDialogBinding.h"
 
 #include <QFileDialog>
 

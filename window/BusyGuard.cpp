@@ -1,4 +1,4 @@
-#include "platform/qt/BusyGuard.h"
+#include "window/BusyGuard.h"
 
 #include <QCoreApplication>
 #include <QEvent>

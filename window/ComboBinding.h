@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <functional>
 
-#include "platform/CComboBox.h"
+#include "controls/CComboBox.h"
 
 // Shows a headless drop-down list in a QComboBox. Only a choice the user makes comes back (the
 // `activated` signal); what the program selects is shown with the signals blocked.

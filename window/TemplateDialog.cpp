@@ -1,4 +1,4 @@
-#include "platform/qt/TemplateDialog.h"
+#include "window/TemplateDialog.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/qt/CommandButtonWidget.h"
 #include "resources/Pictures.h"
+#include "window/CommandButtonWidget.h"
 
 namespace {
 
@@ -67,6 +67,9 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
         const ControlTemplate& control = dialogTemplate.controls[i];
         QWidget* widget = Create(control);
         controls_.push_back(widget);
+        if (widget == nullptr) {
+            continue;
+        }
         if ((control.style & kTabStop) == 0) {
             widget->setFocusPolicy(Qt::NoFocus);
         } else if (previousStop != nullptr) {
@@ -81,6 +84,8 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
 QWidget* TemplateDialog::Create(const ControlTemplate& control) {
     QWidget* widget = nullptr;
     switch (control.kind) {
+        case ControlKind::FileDialog:
+            return nullptr;  // nothing to see: its dialogs open when they are asked for
         case ControlKind::CommandButton:
             widget = new CommandButtonWidget(QString::fromUtf8(control.text),
                                              Picture(control.picture), this);
@@ -96,10 +101,6 @@ QWidget* TemplateDialog::Create(const ControlTemplate& control) {
         }
         case ControlKind::Text:
             widget = CreateText(control, this);
-            break;
-        case ControlKind::FileDialog:
-            widget = new QWidget(this);
-            widget->hide();
             break;
         case ControlKind::Picture:
             widget = CreatePicture(control, this);

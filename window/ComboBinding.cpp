@@ -1,4 +1,4 @@
-#include "platform/qt/ComboBinding.h"
+#include "window/ComboBinding.h"
 
 #include <QSignalBlocker>
 

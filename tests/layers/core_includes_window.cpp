@@ -1,0 +1,2 @@
+// Must not build: the dialog is the core, and the window is a face over it.
+#include "window/TemplateDialog.h"
