@@ -51,13 +51,13 @@ struct ListingDesk {
         dlg.InitialiseState();
         dlg.tempdir = dir.File("shared temp");
         fs::create_directory(dlg.tempdir);
-        host.pushes.clear();
+        user.pushes.clear();
     }
     std::string Listing() const { return dlg.tempdir + "/BUFFER.TXT"; }
 
     TempDir dir;
-    RecordingHost host;
-    CKorvelDlg dlg{host};
+    ScriptedUser user;
+    CKorvelDlg dlg{user};
 };
 
 TEST(BufferButton, WritesTheListingAndStartsTheViewerWithoutWaitingForIt) {
@@ -71,8 +71,8 @@ TEST(BufferButton, WritesTheListingAndStartsTheViewerWithoutWaitingForIt) {
     setenv("KORVEL_VIEWER", desk.dir.File("viewer").c_str(), 1);
     desk.dlg.OnClickBufferbutton();
     unsetenv("KORVEL_VIEWER");
-    EXPECT_EQ(desk.host.ActionTexts(), (Texts{"Dumping...", "Launching app...", "Ready."}));
-    EXPECT_TRUE(desk.host.boxes.empty());
+    EXPECT_EQ(desk.user.ActionTexts(), (Texts{"Dumping...", "Launching app...", "Ready."}));
+    EXPECT_TRUE(desk.user.Boxes().empty());
     // The date has a fixed width: only the listing of this image has this size.
     EXPECT_EQ(ReadFileText(desk.Listing()).size(),
               BufferListingText("[buffer]", "24C02", desk.dlg.eebuf.data(), 256, {}).size());
@@ -92,8 +92,8 @@ TEST(BufferButton, LinkPlantedAtTheListingIsNotFollowed) {
     std::ofstream(desk.dir.File("victim")) << "keep";
     fs::create_symlink(desk.dir.File("victim"), desk.Listing());
     desk.dlg.OnClickBufferbutton();
-    EXPECT_EQ(desk.host.boxes, Texts{"Error 0: Can't write the file"});
-    EXPECT_EQ(desk.host.ActionTexts(), Texts{"Ready."});
+    EXPECT_EQ(desk.user.Boxes(), Texts{"Error 0: Can't write the file"});
+    EXPECT_EQ(desk.user.ActionTexts(), Texts{"Ready."});
     EXPECT_EQ(ReadFileText(desk.dir.File("victim")), "keep");
     EXPECT_TRUE(fs::is_symlink(desk.Listing()));
 }

@@ -80,7 +80,7 @@ TEST(DeviceOperations, EveryTypeIsReadVerifiedAndWrittenByteExact) {
         session.dlg.OnClickVerifybutton();
         std::copy(written.begin(), written.end(), session.dlg.eebuf.begin());
         session.dlg.OnClickWritebutton();
-        EXPECT_EQ(session.host.boxes, Texts{"Verify 0: Verify ok"}) << name;
+        EXPECT_EQ(session.user.Boxes(), Texts{"Verify 0: Verify ok"}) << name;
 
         const Texts read = OperationTrace(type, 'R', chip),
                     write = OperationTrace(type, 'W', written);
@@ -100,14 +100,14 @@ TEST(DeviceOperations, EveryTypeIsReadVerifiedAndWrittenByteExact) {
 
 TEST(DeviceOperations, ReadOfA24C00ShowsEachPercentage) {
     BoardSession session("24C00");
-    session.host.pushes.clear();
+    session.user.pushes.clear();
     session.dlg.OnClickReadbutton();
     Texts expected;
     for (int percent : {6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93, 100}) {
         expected.push_back("Reading... " + std::to_string(percent) + "% done");
     }
     expected.push_back("Ready.");
-    EXPECT_EQ(session.host.ActionTexts(), expected);
+    EXPECT_EQ(session.user.ActionTexts(), expected);
 }
 
 TEST(DeviceOperations, ChecksStopAtTheFirstErrorAndAnErasedChipIsBlank) {
@@ -115,21 +115,21 @@ TEST(DeviceOperations, ChecksStopAtTheFirstErrorAndAnErasedChipIsBlank) {
     verify.dlg.eebuf[0x1F] = 0x00;
     verify.dlg.eebuf[0x28] = 0x00;
     verify.dlg.OnClickVerifybutton();
-    EXPECT_EQ(verify.host.boxes, Texts{"Verify 0: Verify failed !\nFirst error at addr 1fh"});
+    EXPECT_EQ(verify.user.Boxes(), Texts{"Verify 0: Verify failed !\nFirst error at addr 1fh"});
     EXPECT_EQ(verify.StopAndTrace().back(), "52 1F -> FF");
 
     TempDir dir;
     WriteFileBytes(dir.File("chip.bin"), {0x00});
     BoardSession blank("24C02", {"--image", dir.File("chip.bin")});
     blank.dlg.OnClickBlankbutton();
-    EXPECT_EQ(blank.host.boxes,
+    EXPECT_EQ(blank.user.Boxes(),
               Texts{"Blank check 0: Device isn't blank !\nFirst error at addr 0h"});
     EXPECT_EQ(blank.StopAndTrace(), (Texts{"54 00", "43 A0", "52 00 -> 00"}));
 
     BoardSession erase("24C04", {"--image", dir.File("chip.bin")});
     erase.dlg.OnClickErasebutton();
     erase.dlg.OnClickBlankbutton();
-    EXPECT_EQ(erase.host.boxes, Texts{"Blank check 0: Device is blank"});
+    EXPECT_EQ(erase.user.Boxes(), Texts{"Blank check 0: Device is blank"});
     erase.sim.Stop();
     EXPECT_EQ(erase.sim.Dump(), Bytes(512, 0xFF));
 }
@@ -143,13 +143,13 @@ TEST(DeviceOperations, SilentBoardEndsAReadKeepingTheBytesBefore) {
     session.dlg.eebuf[150] = 0x42;
     session.dlg.filename = "/images/old.bin";
     session.dlg.OnClickReadbutton();
-    EXPECT_EQ(session.host.boxes, Texts{"Error 0: Transmission error !"});
+    EXPECT_EQ(session.user.Boxes(), Texts{"Error 0: Transmission error !"});
     EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + 100, session.dlg.eebuf.begin()));
     EXPECT_EQ(session.dlg.eebuf[100], 0xFF);
     EXPECT_EQ(session.dlg.eebuf[150], 0x42);
     EXPECT_EQ(session.dlg.filename, "[buffer]");
-    EXPECT_EQ(session.host.Last().file, "File: [buffer]");
-    EXPECT_EQ(session.host.Last().action, "Ready.");
+    EXPECT_EQ(session.user.Last().file, "File: [buffer]");
+    EXPECT_EQ(session.user.Last().action, "Ready.");
     EXPECT_EQ(session.StopAndTrace().back(), "52 64");
 }
 
@@ -158,16 +158,16 @@ TEST(DeviceOperations, BoardThatVanishesMidReadEndsItAndKeepsWhatCame) {
     const Bytes chip = PatternImage(32768, 9);
     WriteFileBytes(dir.File("chip.bin"), chip);
     BoardSession session("24C256", {"--image", dir.File("chip.bin"), "--delay-ms", "1"});
-    const std::size_t pushesBefore = session.host.pushes.size();
+    const std::size_t pushesBefore = session.user.pushes.size();
     std::thread unplug([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         session.sim.Kill();
     });
     session.dlg.OnClickReadbutton();
     unplug.join();
-    EXPECT_EQ(session.host.boxes, Texts{"Error 0: Transmission error !"});
+    EXPECT_EQ(session.user.Boxes(), Texts{"Error 0: Transmission error !"});
     // One push per address read, then the closing one.
-    const auto read = static_cast<long>(session.host.pushes.size() - pushesBefore - 1);
+    const auto read = static_cast<long>(session.user.pushes.size() - pushesBefore - 1);
     ASSERT_GT(read, 0);
     EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + read, session.dlg.eebuf.begin()));
 }

@@ -1,7 +1,7 @@
 // The file dialog component: filter conversion, and cancel as an empty name.
 #include <gtest/gtest.h>
 
-#include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/ScriptedUser.h"
 
 namespace {
 
@@ -9,8 +9,8 @@ using Texts = std::vector<std::string>;
 
 TEST(FileDialog, FilterPairsBecomeTypesAndCancelLeavesAnEmptyName) {
     CCommonDialog1 dialog;
-    ScriptedFileDialog view;
-    view.answers = {"/data/a.bin", ""};
+    ScriptedUser view;
+    view.paths = {"/data/a.bin", ""};
     dialog.Bind(&view);
     dialog.SetFilter("Binary files (*.bin)|*.bin|All files (*.*)|*.*|Images|*.bin;*.hex|Odd");
     dialog.ShowSaveDialog();

@@ -7,7 +7,7 @@
 
 #include "dialog/KorvelDlg.h"
 #include "tests/support/Bounded.h"
-#include "tests/support/RecordingHost.h"
+#include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
 namespace {
@@ -37,15 +37,15 @@ struct Detection {
         log.clear();
         dlg.m_PortCombo.SelectedByUser(port - 1);
         dlg.OnSelchangeCombo1();
-        log.insert(log.begin(), host.Last().hardware);
+        log.insert(log.begin(), user.Last().hardware);
         return log;
     }
 
     Texts log;
     SwitchLog views[5] = {
         {log, "Read"}, {log, "Write"}, {log, "Verify"}, {log, "Blank"}, {log, "Erase"}};
-    RecordingHost host;
-    CKorvelDlg dlg{host};
+    ScriptedUser user;
+    CKorvelDlg dlg{user};
 };
 
 Texts Switched(const std::string& hardwareLine, const char* state) {
@@ -100,7 +100,7 @@ TEST(HardwareDetection, PortThatCannotBeOpenedSwitchesTheButtonsOff) {
     sim.ServeAsPort(2);
     setenv("KORVEL_COM4", "/dev/korvel-no-such-port", 1);
     Detection detection;
-    CKorvelDlg holder(detection.host);
+    CKorvelDlg holder(detection.user);
     ASSERT_TRUE(holder.OpenCommPort(2));
     EXPECT_EQ(detection.On(2), Switched("Can't open port", "off"));
     holder.CloseCommPort();

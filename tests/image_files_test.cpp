@@ -14,7 +14,7 @@
 #include "platform/Signals.h"
 #include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
-#include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/ScriptedUser.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ std::string Lower(std::string text) {
 struct ImageFiles : ::testing::Test {
     ImageFiles() {
         dlg.InitialiseState();
-        dlg.m_FileDialog.Bind(&dialogs);
-        host.pushes.clear();
+        dlg.m_FileDialog.Bind(&user);
+        user.pushes.clear();
     }
     void Select(int type) {
         dlg.device = static_cast<std::int8_t>(type);
@@ -53,18 +53,17 @@ struct ImageFiles : ::testing::Test {
     }
 
     TempDir dir;
-    RecordingHost host;
-    ScriptedFileDialog dialogs;
-    CKorvelDlg dlg{host};
+    ScriptedUser user;
+    CKorvelDlg dlg{user};
 };
 
 TEST_F(ImageFiles, CancelledOpenAndSaveChangeNothing) {
     dlg.OnClickOpenbutton();
     dlg.OnClickSavebutton();
-    EXPECT_EQ(dialogs.shown, (Texts{"open *.bin *", "save *.bin"}));
+    EXPECT_EQ(user.shown, (Texts{"open *.bin *", "save *.bin"}));
     EXPECT_EQ(dlg.filename, "[buffer]");
-    EXPECT_TRUE(host.pushes.empty());
-    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(user.pushes.empty());
+    EXPECT_TRUE(user.Boxes().empty());
     EXPECT_EQ(Entries(), 0u);
 }
 
@@ -83,36 +82,36 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
     for (const auto& [type, fileSize, boxes, sizeLine] : cases) {
         Select(type);
         dlg.eebuf.fill(0xFF);
-        host.boxes.clear();
+        user.shown.clear();
         const Bytes file = PatternImage(fileSize, 3);
-        dialogs.answers = {Make("Images/Image.BIN", file)};
+        user.paths = {Make("Images/Image.BIN", file)};
         dlg.OnClickOpenbutton();
         // The rest of the image, the byte beyond the largest device too, stays as it was.
         Bytes expected(kImageBufferSize, 0xFF);
         std::copy_n(file.begin(), std::min<std::size_t>(file.size(), 32768), expected.begin());
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dlg.eebuf.begin())) << fileSize;
-        EXPECT_EQ(host.boxes, boxes) << fileSize;
-        EXPECT_EQ(host.Last().size, sizeLine);
-        EXPECT_EQ(host.Last().file, "File: " + Lower(dir.File("Images/Image.BIN")));
+        EXPECT_EQ(user.Boxes(), boxes) << fileSize;
+        EXPECT_EQ(user.Last().size, sizeLine);
+        EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Images/Image.BIN")));
     }
 }
 
 TEST_F(ImageFiles, SaveOfA24C00WritesSixteenBytes) {
     Select(0);
     dlg.eebuf[0] = 0x42;
-    dialogs.answers = {dir.File("Tiny.BIN")};
+    user.paths = {dir.File("Tiny.BIN")};
     dlg.OnClickSavebutton();
     EXPECT_EQ(ReadFileBytes(dir.File("Tiny.BIN")),
               Bytes(dlg.eebuf.begin(), dlg.eebuf.begin() + 16));
-    EXPECT_EQ(host.Last().size, "Size: 16 bytes");
-    EXPECT_EQ(host.Last().file, "File: " + Lower(dir.File("Tiny.BIN")));
-    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(user.Last().size, "Size: 16 bytes");
+    EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Tiny.BIN")));
+    EXPECT_TRUE(user.Boxes().empty());
     EXPECT_EQ(Entries(), 1u) << "no temporary file is left behind";
 
     // Saved again over itself: replaced whole, and the file keeps its permissions.
     fs::permissions(dir.File("Tiny.BIN"), fs::perms(0640));
     dlg.eebuf[0] = 0x43;
-    dialogs.answers = {dir.File("Tiny.BIN")};
+    user.paths = {dir.File("Tiny.BIN")};
     dlg.OnClickSavebutton();
     EXPECT_EQ(ReadFileBytes(dir.File("Tiny.BIN"))[0], 0x43);
     EXPECT_EQ(fs::status(dir.File("Tiny.BIN")).permissions(), fs::perms(0640));
@@ -123,18 +122,18 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     const Bytes old = PatternImage(64, 3);
     const std::string path = Make("Locked.bin", old);
     fs::permissions(path, fs::perms(0444));
-    host.answers = {IDNO};
-    dialogs.answers = {path};  // then a cancel
+    user.answers = {IDNO};
+    user.paths = {path};  // then a cancel
     dlg.OnClickSavebutton();
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(user.shown, (Texts{"save *.bin", kOverwrite, "save *.bin"}));
     EXPECT_EQ(dlg.filename, "");
 
-    dialogs.answers = {path};  // and Yes this time
+    user.paths = {path};  // and Yes this time
     dlg.OnClickSavebutton();
-    EXPECT_EQ(host.boxes, (Texts{kOverwrite, kOverwrite, kReadOnly}));
+    EXPECT_EQ(user.Boxes(), (Texts{kOverwrite, kOverwrite, kReadOnly}));
     EXPECT_EQ(dlg.filename, Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
-    EXPECT_TRUE(host.pushes.empty());
+    EXPECT_TRUE(user.pushes.empty());
 }
 
 // Special files answer at once: a FIFO nobody writes to loads nothing, and nothing but a regular
@@ -142,15 +141,15 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
 TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
     EXPECT_TRUE(EndsWithin(3000, [&] {
-        dialogs.answers = {dir.File("pipe")};
-        return dlg.OpenImage() == FileOutcome::Done && host.Last().size == "Size: 0 bytes";
+        user.paths = {dir.File("pipe")};
+        return dlg.OpenImage() == FileOutcome::Done && user.Last().size == "Size: 0 bytes";
     }));
     for (const std::string& target :
          {dir.File("pipe"), std::string("/dev/null"), dir.path().string()}) {
         EXPECT_TRUE(EndsWithin(3000, [&] {
-            dialogs.answers = {target};
+            user.paths = {target};
             return dlg.SaveImage() == FileOutcome::Failed &&
-                   host.boxes == Texts{kOverwrite, kReadOnly};
+                   user.Boxes() == Texts{kOverwrite, kReadOnly};
         })) << target;
     }
 }
@@ -159,30 +158,30 @@ TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
 TEST_F(ImageFiles, LongestNamesSave) {
     for (const std::size_t length : {241u, 250u, 255u}) {
         const std::string path = dir.File(std::string(length - 4, 'n') + ".bin");
-        dialogs.answers = {path};
+        user.paths = {path};
         EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done) << length;
         EXPECT_EQ(ReadFileBytes(path), Bytes(256, 0xFF)) << length;
         fs::remove(path);
     }
-    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(user.Boxes().empty());
     EXPECT_EQ(Entries(), 0u);
 }
 
 TEST_F(ImageFiles, OutcomesOfOpenAndSave) {
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    dialogs.answers = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
+    user.paths = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    dialogs.answers = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
+    user.paths = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
-    dialogs.answers = {dir.path().string()};  // a directory opens, but cannot be read
+    user.paths = {dir.path().string()};  // a directory opens, but cannot be read
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
 
-    host.answers = {IDNO};
-    dialogs.answers = {dir.File("image.bin")};
+    user.answers = {IDNO};
+    user.paths = {dir.File("image.bin")};
     EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
-    dialogs.answers = {dir.File("image.bin")};
+    user.paths = {dir.File("image.bin")};
     EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done);
-    dialogs.answers = {dir.File("no/such/directory.bin")};
+    user.paths = {dir.File("no/such/directory.bin")};
     EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
 }
 
@@ -215,10 +214,10 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
-        dialogs.answers = {path};
+        user.paths = {path};
         dlg.OnClickSavebutton();
         // _exit: the copy must not run the test's exit handlers or remove its directories.
-        _exit(host.boxes == Texts{kOverwrite, kSaveFailed} && host.pushes.empty() ? 0 : 1);
+        _exit(user.Boxes() == Texts{kOverwrite, kSaveFailed} && user.pushes.empty() ? 0 : 1);
     }
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);

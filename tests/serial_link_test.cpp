@@ -27,8 +27,8 @@ int Exchange(CKorvelDlg& dlg, char command, std::int32_t address, int data = -1)
 }
 
 TEST(SerialLink, PortsThatCannotBeUsed) {
-    RecordingHost host;
-    CKorvelDlg dlg(host);
+    ScriptedUser user;
+    CKorvelDlg dlg(user);
     EXPECT_FALSE(dlg.OpenCommPort(0));
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     EXPECT_FALSE(dlg.OpenCommPort(3));
@@ -61,8 +61,8 @@ TEST(SerialLink, OrdinaryUserCanOpenThePortAgainAfterClosingIt) {
         {
             SimulatorProcess sim({"--chip", "24C02"});
             sim.ServeAsPort(2);
-            RecordingHost host;
-            CKorvelDlg dlg(host);
+            ScriptedUser user;
+            CKorvelDlg dlg(user);
             const bool first = dlg.OpenCommPort(2);
             dlg.CloseCommPort();
             reopened = first && dlg.OpenCommPort(2);
@@ -90,8 +90,8 @@ bool HeldExclusively(const std::string& device) {
 TEST(SerialLink, ExclusiveBothWays) {
     SimulatorProcess sim({"--chip", "24C02"});
     sim.ServeAsPort(2);
-    RecordingHost host;
-    CKorvelDlg first(host), second(host);
+    ScriptedUser user;
+    CKorvelDlg first(user), second(user);
     ASSERT_TRUE(first.OpenCommPort(2));
     // A second copy is refused, and its failure leaves the first one's claim alone.
     EXPECT_FALSE(second.OpenCommPort(2));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dialog/KorvelDlg.h"
-#include "tests/support/RecordingHost.h"
+#include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
 // The board simulator's options for a chip type, followed by more.
@@ -35,8 +35,8 @@ struct BoardSession {
     }
 
     SimulatorProcess sim;
-    RecordingHost host;
-    CKorvelDlg dlg{host};
+    ScriptedUser user;
+    CKorvelDlg dlg{user};
 };
 
 // A chip image that differs from one address to the next and from one block to the next.

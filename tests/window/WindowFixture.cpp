@@ -9,27 +9,8 @@
 #include <thread>
 #include <utility>
 
-int ScriptedUser::Show(QWidget&, const std::string& text, const std::string&, unsigned style) {
-    shown.push_back(text);
-    if (answers.empty()) {
-        return (style & MB_YESNO) != 0 ? IDYES : IDOK;
-    }
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-std::string ScriptedUser::Path(const char* dialog) {
-    shown.push_back(dialog);
-    if (paths.empty()) {
-        return {};
-    }
-    std::string path = paths.front();
-    paths.pop_front();
-    return path;
-}
-
-ShownWindow::ShownWindow() : window_(std::make_unique<KorvelWindow>(WindowServices{&user, &user})) {
+ShownWindow::ShownWindow()
+    : window_(std::make_unique<KorvelWindow>(WindowServices{&boxes_, &user})) {
     window_->Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window_->Window()));
 }

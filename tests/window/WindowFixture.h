@@ -2,36 +2,25 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <deque>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/KorvelWindow.h"
+#include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
-// Message boxes and file dialogs answered by the test. Each is logged, a box by its text and a
-// file dialog as "open dialog" or "save dialog". A box gets the next scripted answer, or IDOK
-// (IDYES for a yes/no box) once the script has run out; a file dialog gets the next path, or ""
-// (a cancel).
-class ScriptedUser : public MessageBoxPresenter, public FileDialogView {
+// The window's message boxes, answered by the scripted user.
+class ScriptedBoxes : public MessageBoxPresenter {
   public:
-    int Show(QWidget& owner, const std::string& text, const std::string& title,
-             unsigned style) override;
-    std::string ChooseFileToOpen(const std::vector<FileFilter>&) override {
-        return Path("open dialog");
+    explicit ScriptedBoxes(ScriptedUser& user) : user_(user) {}
+    int Show(QWidget&, const std::string& text, const std::string& title, unsigned style) override {
+        return user_.ShowMessageBox(text, title, style);
     }
-    std::string ChooseFileToSave(const std::vector<FileFilter>&) override {
-        return Path("save dialog");
-    }
-
-    std::vector<std::string> shown;
-    std::deque<int> answers;
-    std::deque<std::string> paths;
 
   private:
-    std::string Path(const char* dialog);
+    ScriptedUser& user_;
 };
 
 // The main window as a user meets it: built, initialised and shown, with message boxes and
@@ -53,6 +42,7 @@ class ShownWindow {
     ScriptedUser user;
 
   private:
+    ScriptedBoxes boxes_{user};
     std::unique_ptr<KorvelWindow> window_;
 };
 

@@ -43,11 +43,12 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     WriteFileBytes(files.File("saved.bin"), {1, 2, 3});
     window.user.answers = {IDYES};
     window.Click(IDC_SAVEBUTTON);
-    EXPECT_EQ(window.user.shown,
-              (std::vector<std::string>{
-                  "Verify ok", "open dialog",
-                  "File size is > EEPROM size !\nOnly the first 128 bytes will be used.",
-                  "Verify ok", "save dialog", "File exist. Overwrite ?"}));
+    EXPECT_EQ(
+        window.user.shown,
+        (std::vector<std::string>{
+            "Verify 0: Verify ok", "open *.bin *",
+            "Warning 48: File size is > EEPROM size !\nOnly the first 128 bytes will be used.",
+            "Verify 0: Verify ok", "save *.bin", "Warning 20: File exist. Overwrite ?"}));
     std::vector<std::uint8_t> written(image.begin(), image.begin() + 128);
     EXPECT_EQ(ReadFileBytes(files.File("saved.bin")), written);
 
@@ -95,7 +96,7 @@ TEST(Busy, CloseRequestsEscAndClicksDuringAReadChangeNothing) {
 
     // Afterwards the window takes input again.
     window.Click(IDC_SAVEBUTTON);
-    EXPECT_EQ(window.user.shown, std::vector<std::string>{"save dialog"});
+    EXPECT_EQ(window.user.shown, std::vector<std::string>{"save *.bin"});
     dialog.close();
     EXPECT_TRUE(finished);
 }

@@ -87,15 +87,16 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     // select command first) up to the last one, and the listing.
     using Effects = std::vector<std::string>;
     const std::pair<int, Effects> expected[] = {
-        {IDC_OPENBUTTON, {"open dialog"}},
-        {IDC_SAVEBUTTON, {"save dialog"}},
+        {IDC_OPENBUTTON, {"open *.bin *"}},
+        {IDC_SAVEBUTTON, {"save *.bin"}},
         {IDC_READBUTTON, {"258 exchanges up to 52 FF -> FF"}},
         {IDC_WRITEBUTTON, {"258 exchanges up to 57 FF 00 -> 00"}},
         {IDC_BLANKBUTTON,
-         {"Device isn't blank !\nFirst error at addr 0h", "3 exchanges up to 52 00 -> 00"}},
+         {"Blank check 0: Device isn't blank !\nFirst error at addr 0h",
+          "3 exchanges up to 52 00 -> 00"}},
         {IDC_ERASEBUTTON, {"258 exchanges up to 57 FF FF -> FF"}},
         {IDC_VERIFYBUTTON,
-         {"Verify failed !\nFirst error at addr 0h", "3 exchanges up to 52 00 -> FF"}},
+         {"Verify 0: Verify failed !\nFirst error at addr 0h", "3 exchanges up to 52 00 -> FF"}},
         {IDC_BUFFERBUTTON, {"listing"}},
     };
     std::size_t traced = SettledTrace(sim).size();

@@ -85,7 +85,7 @@ TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
         press(IDC_SAVEBUTTON, key, modifiers);
         ASSERT_FALSE(finished) << key;
     }
-    EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save dialog"));
+    EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save *.bin"));
     press(IDC_READBUTTON, Qt::Key_Return);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one whole Read";
     ASSERT_FALSE(finished);
@@ -111,7 +111,8 @@ TEST(SaveDialog, ANameWithoutExtensionIsSavedAsBinAndAskedAboutUnderThatName) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     TempDir files;
     WriteFileBytes(files.File("dump.bin"), {1, 2, 3});
-    ScriptedUser boxes;
+    ScriptedUser user;
+    ScriptedBoxes boxes(user);
     KorvelWindow window(WindowServices{&boxes, nullptr});
     window.Window().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window.Window()));
@@ -121,15 +122,15 @@ TEST(SaveDialog, ANameWithoutExtensionIsSavedAsBinAndAskedAboutUnderThatName) {
     // "dump" is written as the existing dump.bin, after the question, which is answered Yes.
     QTimer::singleShot(0, [&] { TypeIntoFileDialog(files.path(), "dump"); });
     save->click();
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{"File exist. Overwrite ?"});
+    EXPECT_EQ(user.shown, std::vector<std::string>{"Warning 20: File exist. Overwrite ?"});
     EXPECT_EQ(ReadFileBytes(files.File("dump.bin")), image);
     EXPECT_FALSE(std::filesystem::exists(files.File("dump")));
 
     // Any extension stays as typed.
-    boxes.shown.clear();
+    user.shown.clear();
     QTimer::singleShot(0, [&] { TypeIntoFileDialog(files.path(), "image.rom"); });
     save->click();
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(user.shown.empty());
     EXPECT_EQ(ReadFileBytes(files.File("image.rom")), image);
     EXPECT_FALSE(std::filesystem::exists(files.File("image.rom.bin")));
 }

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "controls/CCommonDialog1.h"
+#include "dialog/DialogHost.h"
+
+// The user at the dialog, played by a test: answers message boxes and file dialogs from its
+// scripts and keeps what it was shown. `shown` lists in order each box, as "Title style: text",
+// and each file dialog, as "open" or "save" followed by the first pattern of each file type
+// offered ("save *.bin"); `pushes` holds every push of the four status texts. A box gets the next
+// answer, or IDOK (IDYES for a yes/no box) once the script has run out; a file dialog gets the
+// next path, or "" (a cancel).
+struct ScriptedUser : DialogHost, FileDialogView {
+    void ShowStatusTexts(const StatusTexts& texts) override { pushes.push_back(texts); }
+    int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override {
+        shown.push_back(title + " " + std::to_string(style) + ": " + text);
+        if (answers.empty()) {
+            return (style & MB_YESNO) != 0 ? IDYES : IDOK;
+        }
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) override {
+        return Choose("open", filters);
+    }
+    std::string ChooseFileToSave(const std::vector<FileFilter>& filters) override {
+        return Choose("save", filters);
+    }
+
+    // The boxes among what was shown (a file dialog's entry starts with "open " or "save ").
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> boxes;
+        for (const std::string& entry : shown) {
+            if (entry.rfind("open ", 0) != 0 && entry.rfind("save ", 0) != 0) {
+                boxes.push_back(entry);
+            }
+        }
+        return boxes;
+    }
+    const StatusTexts& Last() const { return pushes.back(); }
+    std::vector<std::string> ActionTexts() const {
+        std::vector<std::string> texts;
+        for (const StatusTexts& push : pushes) {
+            texts.push_back(push.action);
+        }
+        return texts;
+    }
+
+    std::vector<std::string> shown;
+    std::vector<StatusTexts> pushes;
+    std::deque<int> answers;
+    std::deque<std::string> paths;
+
+  private:
+    std::string Choose(std::string dialog, const std::vector<FileFilter>& filters) {
+        for (const FileFilter& filter : filters) {
+            dialog += " " + filter.patterns.front();
+        }
+        shown.push_back(dialog);
+        const std::string path = paths.empty() ? "" : paths.front();
+        if (!paths.empty()) {
+            paths.pop_front();
+        }
+        return path;
+    }
+};
