@@ -6,8 +6,9 @@
 
 #include "app/CAboutDlg.h"
 #include "dialog/ControlIds.h"
-#include "window/CommandButtonWidget.h"
 #include "resources/Pictures.h"
+#include "window/CommandButtonWidget.h"
+#include "window/PortTips.h"
 
 namespace {
 
@@ -116,4 +117,5 @@ void KorvelWindow::AttachLists() {
     };
     deviceList_ = attach(IDC_DEVICECOMBO, dlg_.m_DeviceCombo);
     portList_ = attach(IDC_PORTCOMBO, dlg_.m_PortCombo);
+    new korvel::PortTips(*static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO)), dlg_.portNames);
 }

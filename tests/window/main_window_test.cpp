@@ -139,6 +139,36 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     EXPECT_EQ(CountCommands(SettledTrace(sim), "46"), 2);
 }
 
+// Each entry of the port list says, when the list is open, which device it stands for: read
+// afresh each time, so that a device named (or plugged in) meanwhile shows.
+TEST(PortList, EntriesNameTheirDevicesWhenTheListOpens) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    sim.ServeAsPort(2);
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    ShownWindow window;
+    QComboBox& ports = window.List(IDC_PORTCOMBO);
+    const auto tips = [&ports] {
+        ports.showPopup();
+        QStringList shown;
+        for (int i = 0; i < ports.count(); ++i) {
+            shown << ports.itemText(i) + " " + ports.itemData(i, Qt::ToolTipRole).toString();
+        }
+        ports.hidePopup();
+        return shown;
+    };
+    QStringList shown = tips();
+    EXPECT_EQ(shown[1], "COM2 " + QString::fromStdString(sim.Link()) + " (KORVEL_COM2)");
+    EXPECT_EQ(shown[2], "COM3 /dev/korvel-no-such-port (KORVEL_COM3)");
+    setenv("KORVEL_COM3", "/dev/ttyUSB9", 1);
+    shown = tips();
+    EXPECT_EQ(shown[2], "COM3 /dev/ttyUSB9 (KORVEL_COM3)");
+    unsetenv("KORVEL_COM3");
+    // Whatever this machine has, every entry says something.
+    for (const QString& entry : shown) {
+        EXPECT_TRUE(entry.contains(" (")) << entry.toStdString();
+    }
+}
+
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     ShownWindow window;
