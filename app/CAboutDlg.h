@@ -2,6 +2,8 @@
 
 #include "window/TemplateDialog.h"
 
+namespace korvel {
+
 // The About box, template 100: the program's name, its logotype and where to reach its
 // authors. OK, Enter, Esc and the close box all close it.
 class CAboutDlg {
@@ -14,3 +16,5 @@ class CAboutDlg {
   private:
     TemplateDialog window_;
 };
+
+}  // namespace korvel

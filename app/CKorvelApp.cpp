@@ -2,8 +2,12 @@
 
 #include "app/KorvelWindow.h"
 
+namespace korvel {
+
 bool CKorvelApp::InitInstance() {
     KorvelWindow window;
     window.DoModal();
     return false;
 }
+
+}  // namespace korvel

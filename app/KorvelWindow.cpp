@@ -10,6 +10,8 @@
 #include "window/CommandButtonWidget.h"
 #include "window/PortTips.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr int kButtonIds[] = {IDC_OPENBUTTON,  IDC_SAVEBUTTON,  IDC_READBUTTON,   IDC_WRITEBUTTON,
@@ -106,7 +108,7 @@ void KorvelWindow::AttachButtons() {
 }
 
 void KorvelWindow::AttachLists() {
-    const auto attach = [this](int id, korvel::CComboBox& list) {
+    const auto attach = [this](int id, CComboBox& list) {
         auto* widget = static_cast<QComboBox*>(window_.Control(id));
         return std::make_unique<ComboBinding>(*widget, list, [this, id, &list](int index) {
             guard_.Run([this, id, &list, index] {
@@ -117,5 +119,7 @@ void KorvelWindow::AttachLists() {
     };
     deviceList_ = attach(IDC_DEVICECOMBO, dlg_.m_DeviceCombo);
     portList_ = attach(IDC_PORTCOMBO, dlg_.m_PortCombo);
-    new korvel::PortTips(*static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO)), dlg_.portNames);
+    new PortTips(*static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO)), dlg_.portNames);
 }
+
+}  // namespace korvel

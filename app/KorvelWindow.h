@@ -12,6 +12,8 @@
 #include "window/QtDialogHost.h"
 #include "window/TemplateDialog.h"
 
+namespace korvel {
+
 // Where the window's message boxes and file dialogs come from; Qt's own where not given.
 struct WindowServices {
     MessageBoxPresenter* messageBoxes = nullptr;
@@ -63,3 +65,5 @@ class KorvelWindow {
     std::unique_ptr<ComboBinding> portList_;
     bool destroyed_ = false;
 };
+
+}  // namespace korvel

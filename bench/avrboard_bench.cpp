@@ -7,6 +7,7 @@
 
 #include "tools/avrboard/AvrBoard.h"
 
+namespace korvel {
 namespace {
 
 using korvel::sim::AvrBoard;
@@ -59,8 +60,10 @@ void Print(const char* what, std::uint64_t cycles) {
 }
 
 }  // namespace
+}  // namespace korvel
 
 int main() {
+    using namespace korvel;
     Bench small("24C16");
     Bench large("24C256");
     if (!small.Ready() || !large.Ready()) {

@@ -7,6 +7,7 @@
 #include "dialog/KorvelDlg.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
 namespace {
 
 // Bytes on the line per address: command, address bytes and reply; a write adds its data.
@@ -64,8 +65,10 @@ void Run(const char* chip, bool paced, int latencyMs = 0, bool all = true) {
 }
 
 }  // namespace
+}  // namespace korvel
 
 int main() {
+    using namespace korvel;
     Run("24C256", false);
     Run("24C32", true);
     // What a USB adapter's latency timer costs: none, the 1 ms that low latency gives, and the

@@ -11,6 +11,7 @@
 #include "dialog/DeviceCatalog.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -68,8 +69,10 @@ void MeasureRead() {
 }
 
 }  // namespace
+}  // namespace korvel
 
 int main(int argc, char** argv) {
+    using namespace korvel;
     const Clock::time_point processStart = Clock::now();
     QApplication application(argc, argv);
     {

@@ -4,6 +4,8 @@
 
 #include "controls/CCommonDialog1.h"
 
+namespace korvel {
+
 // The file dialog of a command line: the named file is chosen once; asked again (after a file
 // that could not be opened, or a "no"), the user cancels.
 class OneFileDialog : public FileDialogView {
@@ -20,3 +22,5 @@ class OneFileDialog : public FileDialogView {
     std::string path_;
     int asked_ = 0;
 };
+
+}  // namespace korvel

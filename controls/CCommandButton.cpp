@@ -1,5 +1,7 @@
 #include "controls/CCommandButton.h"
 
+namespace korvel {
+
 void CCommandButton::SetEnabled(bool enabled) {
     enabled_ = enabled;
     if (view_ != nullptr) {
@@ -19,3 +21,5 @@ void CCommandButton::Bind(ButtonView* view) {
         view_->ShowEnabled(enabled_);
     }
 }
+
+}  // namespace korvel

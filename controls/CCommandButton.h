@@ -2,6 +2,8 @@
 
 #include <functional>
 
+namespace korvel {
+
 // What a window shows of a command button; the button tells it when its state changes.
 class ButtonView {
   public:
@@ -27,3 +29,5 @@ class CCommandButton {
     std::function<void()> click_;
     ButtonView* view_ = nullptr;
 };
+
+}  // namespace korvel

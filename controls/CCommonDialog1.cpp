@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+namespace korvel {
+
 namespace {
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -34,3 +36,5 @@ void CCommonDialog1::ShowOpenDialog() {
 void CCommonDialog1::ShowSaveDialog() {
     fileName_ = view_ != nullptr ? view_->ChooseFileToSave(filters_) : std::string();
 }
+
+}  // namespace korvel

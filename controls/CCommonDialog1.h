@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace korvel {
+
 // One file type a file dialog offers: its description and the name patterns it lists.
 struct FileFilter {
     std::string description;
@@ -38,3 +40,5 @@ class CCommonDialog1 {
     std::string fileName_;
     FileDialogView* view_ = nullptr;
 };
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/Launcher.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr const char* kListingName = "BUFFER.TXT";
@@ -33,7 +35,7 @@ void CKorvelDlg::OnClickBufferbutton() {
 // once it is complete; in a shared directory a link planted there is refused, not followed.
 std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
     std::string path = ListingPath(tempdir);
-    korvel::AtomicFileWriter out;
+    AtomicFileWriter out;
     if (!out.Open(path)) {
         MessageBox("Can't write the file", "Error", MB_OK);
         path.clear();
@@ -51,10 +53,12 @@ std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
         } else if (startViewer) {
             m_Action = "Launching app...";
             UpdateData();
-            korvel::StartDetached(ViewerProgram(), path);
+            StartDetached(ViewerProgram(), path);
         }
     }
     m_Action = kReadyText;
     UpdateData();
     return path;
 }
+
+}  // namespace korvel

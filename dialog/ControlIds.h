@@ -1,5 +1,7 @@
 #pragma once
 
+namespace korvel {
+
 // Control identifiers of the main dialog.
 enum ControlId : int {
     IDC_STATUS = 1002,
@@ -18,3 +20,5 @@ enum ControlId : int {
     IDC_SIZELINE = 1026,
     IDC_HWSTAT = 1028,
 };
+
+}  // namespace korvel

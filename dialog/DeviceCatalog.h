@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace korvel {
+
 // One supported EEPROM type.
 struct DeviceType {
     const char* name;
@@ -27,3 +29,5 @@ inline bool TakesTwoAddressBytes(int device) {
 
 // Catalogue position of a type name (any letter case), or -1 when no type has it.
 int FindDevice(const char* name);
+
+}  // namespace korvel

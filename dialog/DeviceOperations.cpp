@@ -1,6 +1,8 @@
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
 
+namespace korvel {
+
 // Where a byte of an operation comes from.
 enum class Source { None, Image, Blank };
 
@@ -114,3 +116,5 @@ bool CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
     UpdateData();
     return !failed;
 }
+
+}  // namespace korvel

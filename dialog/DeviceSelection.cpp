@@ -1,6 +1,8 @@
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
 
+namespace korvel {
+
 void CKorvelDlg::OnSelchangeDeviceCombo() {
     const int selected = m_DeviceCombo.GetCurSel();
     // The list holds exactly the catalogue; a list without a selection changes nothing.
@@ -12,3 +14,5 @@ void CKorvelDlg::OnSelchangeDeviceCombo() {
     m_Filesize = SizeText(eebufsize);
     UpdateData();
 }
+
+}  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace korvel {
+
 // The four texts of the main window: the only record of what it shows.
 struct StatusTexts {
     std::string action;    // action line: title, progress, "Ready."
@@ -33,3 +35,5 @@ class DialogHost {
     virtual int ShowMessageBox(const std::string& text, const std::string& title,
                                unsigned style) = 0;
 };
+
+}  // namespace korvel

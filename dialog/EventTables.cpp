@@ -1,6 +1,8 @@
 #include "dialog/ControlIds.h"
 #include "dialog/KorvelDlg.h"
 
+namespace korvel {
+
 namespace {
 
 struct Route {
@@ -45,3 +47,5 @@ void CKorvelDlg::OnClick(int control) {
 void CKorvelDlg::OnSelchange(int control) {
     Dispatch(*this, kSelchangeMap, control);
 }
+
+}  // namespace korvel

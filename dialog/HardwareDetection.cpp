@@ -1,5 +1,7 @@
 #include "dialog/KorvelDlg.h"
 
+namespace korvel {
+
 void CKorvelDlg::OnSelchangeCombo1() {
     CloseCommPort();
     const int portNumber = m_PortCombo.GetCurSel() + 1;
@@ -22,3 +24,5 @@ void CKorvelDlg::OnSelchangeCombo1() {
     m_HwStat = text;
     UpdateData();
 }
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/InputFile.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr const char* kOpenFilter = "Binary files (*.bin)|*.bin|All files (*.*)|*.*";
@@ -50,9 +52,9 @@ void CKorvelDlg::OnClickSavebutton() {
     SaveImage();
 }
 
-FileOutcome CKorvelDlg::OpenImage(korvel::ImageFormat format) {
+FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
     m_FileDialog.SetFilter(kOpenFilter);
-    korvel::InputFile file;
+    InputFile file;
     for (bool opened = false; !opened;) {
         m_FileDialog.ShowOpenDialog();
         const std::string name = m_FileDialog.GetFileName();
@@ -66,15 +68,14 @@ FileOutcome CKorvelDlg::OpenImage(korvel::ImageFormat format) {
     UpdateData();
 
     // A raw image is the file's first bytes; a text image is read whole, then decoded.
-    const bool raw = format == korvel::ImageFormat::Raw;
+    const bool raw = format == ImageFormat::Raw;
     std::vector<std::uint8_t> bytes(raw ? kLargestDeviceSize : kMostTextFileBytes + 1);
     std::size_t count = 0;
     const bool whole = file.Read(bytes.data(), bytes.size(), count);
     bytes.resize(count);
     std::vector<std::uint8_t> image;
     std::string error = "larger than any image";
-    const bool decoded =
-        count <= kMostTextFileBytes && korvel::DecodeImage(format, bytes, image, error);
+    const bool decoded = count <= kMostTextFileBytes && DecodeImage(format, bytes, image, error);
     // After a read error what arrived still counts, as far as it makes an image.
     if (!decoded && whole) {
         MessageBox(kNotAnImage + error, "Error", MB_OK | MB_ICONSTOP);
@@ -93,7 +94,7 @@ FileOutcome CKorvelDlg::OpenImage(korvel::ImageFormat format) {
     return whole ? FileOutcome::Done : FileOutcome::Failed;
 }
 
-FileOutcome CKorvelDlg::SaveImage(korvel::ImageFormat format) {
+FileOutcome CKorvelDlg::SaveImage(ImageFormat format) {
     m_FileDialog.SetFilter(kSaveFilter);
     std::string name;
     do {
@@ -103,20 +104,20 @@ FileOutcome CKorvelDlg::SaveImage(korvel::ImageFormat format) {
             return FileOutcome::Cancelled;
         }
         filename = LowerCase(name);
-        if (korvel::ExistsForReading(name) &&
+        if (ExistsForReading(name) &&
             MessageBox("File exist. Overwrite ?", "Warning", MB_YESNO | MB_ICONSTOP) == IDNO) {
             filename.clear();
         }
     } while (filename.empty());
 
-    korvel::AtomicFileWriter out;
+    AtomicFileWriter out;
     if (!out.Open(SaveDestination(name))) {
         MessageBox("Can't write to file.\nFile is read only ?", "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
     }
     // The lines change only once the image is safely on disk; until then the old file stays.
     const std::vector<std::uint8_t> bytes =
-        korvel::EncodeImage(format, eebuf.data(), static_cast<std::size_t>(eebufsize));
+        EncodeImage(format, eebuf.data(), static_cast<std::size_t>(eebufsize));
     if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
         MessageBox(kSaveFailed, "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
@@ -127,3 +128,5 @@ FileOutcome CKorvelDlg::SaveImage(korvel::ImageFormat format) {
     UpdateData();
     return FileOutcome::Done;
 }
+
+}  // namespace korvel

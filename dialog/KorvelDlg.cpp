@@ -5,6 +5,8 @@
 #include "dialog/TextFormat.h"
 #include "platform/TemporaryDirectory.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
@@ -14,7 +16,7 @@ constexpr int kDefaultDevice = 2;  // 24C02
 }  // namespace
 
 CKorvelDlg::CKorvelDlg(DialogHost& host)
-    : board(std::make_unique<korvel::KorvelBoard>()),
+    : board(std::make_unique<KorvelBoard>()),
       hComm(board->port),
       reply(board->reply),
       m_Action(kProgramTitle),
@@ -38,7 +40,7 @@ void CKorvelDlg::InitialiseState() {
     }
     UpdateData();
 
-    tempdir = korvel::TemporaryDirectory();
+    tempdir = TemporaryDirectory();
     filename = kNoFileName;
     eebuf.fill(0xFF);
     // Selecting from the program raises no selection handler: index and size are set here.
@@ -59,3 +61,5 @@ void CKorvelDlg::UpdateData() {
 int CKorvelDlg::MessageBox(const std::string& text, const std::string& title, unsigned style) {
     return host_.ShowMessageBox(text, title, style);
 }
+
+}  // namespace korvel

@@ -6,13 +6,15 @@
 #include <string>
 
 #include "boards/ProgrammerBoard.h"
+#include "controls/CComboBox.h"
 #include "controls/CCommandButton.h"
 #include "controls/CCommonDialog1.h"
 #include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
 #include "image/ImageFormat.h"
-#include "controls/CComboBox.h"
 #include "platform/PortMap.h"
+
+namespace korvel {
 
 struct DeviceOperation;
 
@@ -64,8 +66,8 @@ class CKorvelDlg {
     void OnClickBufferbutton();
     // Open and Save with their outcome, for an image file in any of the formats; the buttons
     // take raw images only.
-    FileOutcome OpenImage(korvel::ImageFormat format = korvel::ImageFormat::Raw);
-    FileOutcome SaveImage(korvel::ImageFormat format = korvel::ImageFormat::Raw);
+    FileOutcome OpenImage(ImageFormat format = ImageFormat::Raw);
+    FileOutcome SaveImage(ImageFormat format = ImageFormat::Raw);
     // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
     // listing's path, or an empty text when it could not be written.
     std::string WriteBufferListing(bool startViewer);
@@ -90,14 +92,14 @@ class CKorvelDlg {
     std::string tempdir;
 
     // The device that each entry of the port list stands for.
-    korvel::PortNames portNames;
+    PortNames portNames;
     // The programmer board on the chosen port; its line and the byte last received from it.
-    const std::unique_ptr<korvel::ProgrammerBoard> board;
-    korvel::SerialPort& hComm;
+    const std::unique_ptr<ProgrammerBoard> board;
+    SerialPort& hComm;
     char& reply;
 
-    korvel::CComboBox m_DeviceCombo{false};
-    korvel::CComboBox m_PortCombo{true};
+    CComboBox m_DeviceCombo{false};
+    CComboBox m_PortCombo{true};
 
     std::string m_Action;    // action line
     std::string m_File;      // file line
@@ -117,3 +119,5 @@ class CKorvelDlg {
 
     DialogHost& host_;
 };
+
+}  // namespace korvel

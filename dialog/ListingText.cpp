@@ -3,6 +3,8 @@
 #include "dialog/ProgramInfo.h"
 #include "dialog/TextFormat.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
@@ -49,3 +51,5 @@ std::string BufferListingText(const std::string& fileName, const char* deviceNam
     }
     return listing;
 }
+
+}  // namespace korvel

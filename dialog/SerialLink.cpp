@@ -3,6 +3,8 @@
 #include "dialog/KorvelDlg.h"
 #include "platform/LowLatency.h"
 
+namespace korvel {
+
 bool CKorvelDlg::OpenCommPort(char PortNumber) {
     const std::string path = portNames.Device(PortNumber);
     if (path.empty() || !board->Open(path)) {
@@ -16,7 +18,7 @@ bool CKorvelDlg::OpenCommPort(char PortNumber) {
         std::fprintf(stderr, "korvel: can't open COM%d: %s\n", PortNumber, why.c_str());
         return false;
     }
-    const std::string advice = korvel::LatencyTimerAdvice(path);
+    const std::string advice = LatencyTimerAdvice(path);
     if (!advice.empty()) {
         std::fprintf(stderr, "korvel: %s\n", advice.c_str());
     }
@@ -26,3 +28,5 @@ bool CKorvelDlg::OpenCommPort(char PortNumber) {
 void CKorvelDlg::CloseCommPort() {
     board->Close();
 }
+
+}  // namespace korvel

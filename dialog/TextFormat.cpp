@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace korvel {
+
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -23,3 +25,5 @@ std::string SizeText(std::int32_t bytes) {
 std::string FileLineText(const std::string& fileName) {
     return "File: " + fileName;
 }
+
+}  // namespace korvel

@@ -3,6 +3,8 @@
 #include "dialog/ControlIds.h"
 #include "dialog/ProgramInfo.h"
 
+namespace korvel {
+
 namespace {
 
 using K = ControlKind;
@@ -47,3 +49,5 @@ const DialogTemplate kAboutDialogTemplate = {"About Korvel...",
                                              false,
                                              kAboutControls,
                                              sizeof kAboutControls / sizeof kAboutControls[0]};
+
+}  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace korvel {
+
 // The program's resources that are plain data: dialog templates in dialog units, resource
 // identifiers and the one string resource. The window toolkit builds its windows from these.
 
@@ -50,3 +52,5 @@ struct DialogTemplate {
 
 extern const DialogTemplate kMainDialogTemplate;   // 102
 extern const DialogTemplate kAboutDialogTemplate;  // 100
+
+}  // namespace korvel

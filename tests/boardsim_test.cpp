@@ -10,6 +10,8 @@
 #include "tests/support/Bounded.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 namespace {
 
 // A flood the host never reads fills the line; SIGTERM still ends the simulator, link and all.
@@ -52,3 +54,5 @@ TEST(BoardSimulator, RefusesAbsurdNumbersAndImagesThatAreNoFiles) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -10,6 +10,8 @@
 #include "dialog/ListingText.h"
 #include "tests/support/BoardSession.h"
 
+namespace korvel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -99,3 +101,5 @@ TEST(BufferButton, LinkPlantedAtTheListingIsNotFollowed) {
 }
 
 }  // namespace
+
+}  // namespace korvel

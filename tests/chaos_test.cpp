@@ -10,6 +10,8 @@
 #include "tests/support/BoardSession.h"
 #include "tests/support/Stopwatch.h"
 
+namespace korvel {
+
 namespace {
 
 // Every line korvel-cli may print for these operations.
@@ -60,3 +62,5 @@ TEST_P(Chaos, EveryRunEndsInTimeWithAnOutcomeAndItsOwnMessages) {
 INSTANTIATE_TEST_SUITE_P(Seeds, Chaos, ::testing::Range(1, 31));
 
 }  // namespace
+
+}  // namespace korvel

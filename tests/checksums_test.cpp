@@ -8,6 +8,8 @@
 #include "image/Sha256.h"
 #include "tests/support/BoardSession.h"
 
+namespace korvel {
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -17,16 +19,16 @@ Bytes BytesOf(const std::string& text) {
 }
 
 std::string Crc32HexOf(const Bytes& bytes) {
-    return korvel::Crc32Hex(bytes.data(), bytes.size());
+    return Crc32Hex(bytes.data(), bytes.size());
 }
 
 std::string Sha256HexOf(const Bytes& bytes) {
-    return korvel::Sha256Hex(bytes.data(), bytes.size());
+    return Sha256Hex(bytes.data(), bytes.size());
 }
 
 TEST(Checksums, Crc32GivesTheStandardCheckValues) {
     const Bytes check = BytesOf("123456789");
-    EXPECT_EQ(korvel::Crc32(check.data(), check.size()), 0xCBF43926u);
+    EXPECT_EQ(Crc32(check.data(), check.size()), 0xCBF43926u);
     EXPECT_EQ(Crc32HexOf(check), "cbf43926");
     EXPECT_EQ(Crc32HexOf({}), "00000000");
     EXPECT_EQ(Crc32HexOf(BytesOf("The quick brown fox jumps over the lazy dog")), "414fa339");
@@ -78,3 +80,5 @@ TEST(Checksums, AgreeWithPythonsZlibAndHashlibOnRealFiles) {
 }
 
 }  // namespace
+
+}  // namespace korvel

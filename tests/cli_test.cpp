@@ -14,6 +14,8 @@
 #include "tests/support/BoardSession.h"
 #include "tests/support/CliRun.h"
 
+namespace korvel {
+
 namespace {
 
 TEST(Cli, ReadsAChipIntoAFile) {
@@ -262,3 +264,5 @@ TEST(Cli, ListsTheImageLoadedFromAFile) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 
 #include "tests/support/BoardSession.h"
 
+namespace korvel {
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -173,3 +175,5 @@ TEST(DeviceOperations, BoardThatVanishesMidReadEndsItAndKeepsWhatCame) {
 }
 
 }  // namespace
+
+}  // namespace korvel

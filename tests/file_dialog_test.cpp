@@ -3,6 +3,8 @@
 
 #include "tests/support/ScriptedUser.h"
 
+namespace korvel {
+
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -25,3 +27,5 @@ TEST(FileDialog, FilterPairsBecomeTypesAndCancelLeavesAnEmptyName) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -10,6 +10,8 @@
 #include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -123,3 +125,5 @@ TEST(CommandButton, ClickRunsItsHandlerOnlyWhileEnabled) {
 }
 
 }  // namespace
+
+}  // namespace korvel

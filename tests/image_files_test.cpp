@@ -16,6 +16,8 @@
 #include "tests/support/Bounded.h"
 #include "tests/support/ScriptedUser.h"
 
+namespace korvel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -190,8 +192,8 @@ TEST_F(ImageFiles, TerminationDuringASaveLeavesNoTemporaryFile) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t child = fork();
         if (child == 0) {
-            korvel::InstallSignalHandling();
-            korvel::AtomicFileWriter out;
+            InstallSignalHandling();
+            AtomicFileWriter out;
             out.Open(dir.File("image.bin"));
             out.Write("half", 4);
             raise(signal);
@@ -227,3 +229,5 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -7,11 +7,10 @@
 #include "image/ImageFormat.h"
 #include "tests/support/BoardSession.h"
 
+namespace korvel {
+
 namespace {
 
-using korvel::DecodeImage;
-using korvel::EncodeImage;
-using korvel::ImageFormat;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes FileOf(const std::string& text) {
@@ -62,25 +61,25 @@ void ExpectRefused(ImageFormat format, const std::vector<Malformed>& cases) {
 
 TEST(ImageFormatChoice, ByNameOrByExtensionInAnyLetterCase) {
     ImageFormat format = ImageFormat::Raw;
-    EXPECT_TRUE(korvel::ImageFormatByName("ihex", format));
+    EXPECT_TRUE(ImageFormatByName("ihex", format));
     EXPECT_EQ(format, ImageFormat::IntelHex);
-    EXPECT_TRUE(korvel::ImageFormatByName("SRec", format));
+    EXPECT_TRUE(ImageFormatByName("SRec", format));
     EXPECT_EQ(format, ImageFormat::SRecord);
-    EXPECT_TRUE(korvel::ImageFormatByName("RAW", format));
+    EXPECT_TRUE(ImageFormatByName("RAW", format));
     EXPECT_EQ(format, ImageFormat::Raw);
     format = ImageFormat::SRecord;
-    EXPECT_FALSE(korvel::ImageFormatByName("hex", format));
-    EXPECT_FALSE(korvel::ImageFormatByName("", format));
+    EXPECT_FALSE(ImageFormatByName("hex", format));
+    EXPECT_FALSE(ImageFormatByName("", format));
     EXPECT_EQ(format, ImageFormat::SRecord);
 
     for (const char* path : {"chip.hex", "/a/b/CHIP.HEX", "x.ihex", "eeprom.Eep"}) {
-        EXPECT_EQ(korvel::ImageFormatOfPath(path), ImageFormat::IntelHex) << path;
+        EXPECT_EQ(ImageFormatOfPath(path), ImageFormat::IntelHex) << path;
     }
     for (const char* path : {"chip.srec", "chip.S19", "dir/chip.mot"}) {
-        EXPECT_EQ(korvel::ImageFormatOfPath(path), ImageFormat::SRecord) << path;
+        EXPECT_EQ(ImageFormatOfPath(path), ImageFormat::SRecord) << path;
     }
     for (const char* path : {"chip.bin", "chip", "chip.hex.bin", "images.hex/chip", ".hex", ""}) {
-        EXPECT_EQ(korvel::ImageFormatOfPath(path), ImageFormat::Raw) << path;
+        EXPECT_EQ(ImageFormatOfPath(path), ImageFormat::Raw) << path;
     }
 }
 
@@ -301,3 +300,5 @@ TEST_F(SrecCatExchange, ItsFilesWithGapsLoadErasedBetweenTheRecords) {
 }
 
 }  // namespace
+
+}  // namespace korvel

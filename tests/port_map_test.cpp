@@ -11,6 +11,8 @@
 #include "platform/TemporaryDirectory.h"
 #include "tests/support/TempDir.h"
 
+namespace korvel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,7 +41,7 @@ struct FakeMachine {
     // "device origin", COM1 first.
     Texts Ports() const {
         Texts ports;
-        for (const korvel::PortAssignment& port : korvel::PortNames(root.path()).Assignments()) {
+        for (const PortAssignment& port : PortNames(root.path()).Assignments()) {
             const char* origins[] = {"named", "environment", "found", "none"};
             ports.push_back(port.device + " " + origins[static_cast<int>(port.origin)]);
         }
@@ -93,7 +95,7 @@ TEST(PortMap, FourRealUartsAreTtyS0ToTtyS3AndTheEnvironmentWinsForItsEntry) {
 
     setenv("KORVEL_COM2", "/dev/ttyUSB7", 1);
     setenv("KORVEL_COM4", "", 1);  // empty: as if unset
-    korvel::PortNames names(pc.root.path());
+    PortNames names(pc.root.path());
     names.Name(3, "./com3");
     EXPECT_EQ(pc.Ports(),
               (Texts{pc.root.File("dev/ttyS0") + " found", "/dev/ttyUSB7 environment",
@@ -113,13 +115,13 @@ TEST(LatencyTimer, AdviceOnlyForAnAdapterThatStillWaitsLongerThanAMillisecond) {
         std::ofstream(machine.Sys(name) + "/device/latency_timer") << timer << "\n";
     }
     const std::string root = machine.root.path();
-    EXPECT_EQ(korvel::LatencyTimerAdvice(machine.Dev("ttyUSB0"), root),
+    EXPECT_EQ(LatencyTimerAdvice(machine.Dev("ttyUSB0"), root),
               machine.Dev("ttyUSB0") +
                   " holds received bytes for 16 ms (its latency timer), which slows every "
                   "operation; this udev rule sets it to 1 ms: ACTION==\"add\", "
                   "SUBSYSTEM==\"usb-serial\", DRIVER==\"ftdi_sio\", ATTR{latency_timer}=\"1\"");
-    EXPECT_EQ(korvel::LatencyTimerAdvice(machine.Dev("ttyUSB1"), root), "");
-    EXPECT_EQ(korvel::LatencyTimerAdvice(machine.Dev("ttyACM0"), root), "");
+    EXPECT_EQ(LatencyTimerAdvice(machine.Dev("ttyUSB1"), root), "");
+    EXPECT_EQ(LatencyTimerAdvice(machine.Dev("ttyACM0"), root), "");
 }
 
 TEST(TemporaryDirectory, TempThenTmpdirThenSlashTmp) {
@@ -131,10 +133,12 @@ TEST(TemporaryDirectory, TempThenTmpdirThenSlashTmp) {
         for (const auto& [variable, value] : {std::pair{"TEMP", temp}, {"TMPDIR", tmpdir}}) {
             value != nullptr ? setenv(variable, value, 1) : unsetenv(variable);
         }
-        EXPECT_EQ(korvel::TemporaryDirectory(), expected);
+        EXPECT_EQ(TemporaryDirectory(), expected);
     }
     unsetenv("TEMP");
     unsetenv("TMPDIR");
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -15,6 +15,8 @@
 #include "tests/support/BoardSession.h"
 #include "tests/support/Stopwatch.h"
 
+namespace korvel {
+
 namespace {
 
 // A read, or a write when data is given; the reply, or -1 when none came.
@@ -138,7 +140,7 @@ TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
     const int before = original & ~ASYNC_LOW_LATENCY;
     ASSERT_TRUE(setFlags(watcher, before));
     {
-        korvel::SerialPort port;
+        SerialPort port;
         ASSERT_TRUE(port.Open("/dev/ttyS0")) << port.LastError();
         EXPECT_NE(flags(watcher) & ASYNC_LOW_LATENCY, 0);
     }
@@ -192,3 +194,5 @@ TEST(SerialLink, SilentLateAndVanishedBoards) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -7,6 +7,8 @@
 #include "dialog/KorvelDlg.h"
 #include "tests/support/ScriptedUser.h"
 
+namespace korvel {
+
 namespace {
 
 TEST(StartUp, BlankImageOfA24C02AndDeviceChoicesTouchOnlyTheSize) {
@@ -40,3 +42,5 @@ TEST(StartUp, BlankImageOfA24C02AndDeviceChoicesTouchOnlyTheSize) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace korvel {
+
 namespace {
 
 // Often enough that a desktop never thinks the window hangs, rarely enough to cost nothing.
@@ -96,3 +98,5 @@ bool BusyGuard::eventFilter(QObject* target, QEvent* event) {
     }
     return IsUserInput(event->type());
 }
+
+}  // namespace korvel

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <functional>
 
+namespace korvel {
+
 // Runs the window's handlers one at a time. While one runs, the window keeps answering the
 // platform (paint, window-manager pings) through KeepAnswering, but takes no click, key, wheel
 // or list change, keeps the keyboard focus where it is and refuses to close; message boxes and
@@ -31,3 +33,5 @@ class BusyGuard : public QObject {
     bool busy_ = false;
     QElapsedTimer sinceAnswered_;
 };
+
+}  // namespace korvel

@@ -2,8 +2,9 @@
 
 #include <QSignalBlocker>
 
-ComboBinding::ComboBinding(QComboBox& widget, korvel::CComboBox& list,
-                           std::function<void(int)> chosen)
+namespace korvel {
+
+ComboBinding::ComboBinding(QComboBox& widget, CComboBox& list, std::function<void(int)> chosen)
     : widget_(widget), list_(list) {
     QObject::connect(&widget_, &QComboBox::activated, &widget_, std::move(chosen));
     list_.Bind(this);
@@ -21,3 +22,5 @@ void ComboBinding::ShowItems(const std::vector<std::string>& items, int selected
     }
     widget_.setCurrentIndex(selected);
 }
+
+}  // namespace korvel

@@ -5,12 +5,14 @@
 
 #include "controls/CComboBox.h"
 
+namespace korvel {
+
 // Shows a headless drop-down list in a QComboBox. Only a choice the user makes comes back (the
 // `activated` signal); what the program selects is shown with the signals blocked.
-class ComboBinding : public korvel::ComboView {
+class ComboBinding : public ComboView {
   public:
     // `chosen` runs with the position the user picked.
-    ComboBinding(QComboBox& widget, korvel::CComboBox& list, std::function<void(int)> chosen);
+    ComboBinding(QComboBox& widget, CComboBox& list, std::function<void(int)> chosen);
     ~ComboBinding() override;
     ComboBinding(const ComboBinding&) = delete;
     ComboBinding& operator=(const ComboBinding&) = delete;
@@ -19,5 +21,7 @@ class ComboBinding : public korvel::ComboView {
 
   private:
     QComboBox& widget_;
-    korvel::CComboBox& list_;
+    CComboBox& list_;
 };
+
+}  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+namespace korvel {
+
 namespace {
 
 constexpr double kCaptionPointSize = 8.25;
@@ -39,3 +41,5 @@ void CommandButtonWidget::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
 }
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 
 #include "controls/CCommandButton.h"
 
+namespace korvel {
+
 // The command button on screen: its picture centred above its caption. A click does not take
 // the keyboard focus (Tab still reaches it) and goes to the button's proxy, which raises Click.
 // With the focus, Space and Enter both press it: Enter does not reach the dialog, which it
@@ -22,3 +24,5 @@ class CommandButtonWidget : public QToolButton, public ButtonView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+}  // namespace korvel

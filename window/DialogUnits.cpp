@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+namespace korvel {
+
 namespace {
 
 // The average width is taken over the letters, rounded to the nearest pixel.
@@ -43,3 +45,5 @@ QFont DialogFont() {
     font.setPointSize(8);
     return font;
 }
+
+}  // namespace korvel

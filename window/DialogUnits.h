@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+namespace korvel {
+
 // Dialog units of a font: a horizontal unit is a quarter of its average character width, a
 // vertical unit an eighth of its height, as dialog templates measure their controls.
 class DialogUnits {
@@ -20,3 +22,5 @@ class DialogUnits {
 
 // The font of every dialog: the platform's default sans-serif at 8 points.
 QFont DialogFont();
+
+}  // namespace korvel

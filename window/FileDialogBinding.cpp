@@ -22,8 +22,6 @@ std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>&
     return chosen + pattern.substr(1);
 }
 
-}  // namespace korvel
-
 QStringList NameFilters(const std::vector<FileFilter>& filters) {
     QStringList names;
     for (const FileFilter& filter : filters) {
@@ -49,10 +47,11 @@ std::string QtFileDialogView::ChooseFileToOpen(const std::vector<FileFilter>& fi
 }
 
 std::string QtFileDialogView::ChooseFileToSave(const std::vector<FileFilter>& filters) {
-    return korvel::NameToSave(
-        QFileDialog::getSaveFileName(&owner_, QString(), QString(),
-                                     NameFilters(filters).join(QStringLiteral(";;")), nullptr,
-                                     QFileDialog::DontConfirmOverwrite)
-            .toStdString(),
-        filters);
+    return NameToSave(QFileDialog::getSaveFileName(&owner_, QString(), QString(),
+                                                   NameFilters(filters).join(QStringLiteral(";;")),
+                                                   nullptr, QFileDialog::DontConfirmOverwrite)
+                          .toStdString(),
+                      filters);
 }
+
+}  // namespace korvel

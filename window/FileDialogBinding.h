@@ -5,20 +5,18 @@
 
 #include "controls/CCommonDialog1.h"
 
+namespace korvel {
+
 // Qt name filters for a file dialog, "description (patterns)": a pattern list that ends the
 // description ("All files (*.*)") gives way to the filter's own patterns, in which "*" lists
 // every file, dotted or not.
 QStringList NameFilters(const std::vector<FileFilter>& filters);
-
-namespace korvel {
 
 // The name a save dialog gives for the name the user chose: a file name without an extension
 // gets that of the first file type ("dump" becomes "dump.bin" under "*.bin"), so that the file
 // shows under that type later; a name with any extension, and the empty name of a cancel, stay
 // as they are.
 std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters);
-
-}  // namespace korvel
 
 // The file dialogs of CCommonDialog1 on Qt's file dialog, modal to the owner. The save dialog
 // gives the name that will be written (see NameToSave) and asks nothing about existing files:
@@ -33,3 +31,5 @@ class QtFileDialogView : public FileDialogView {
   private:
     QWidget& owner_;
 };
+
+}  // namespace korvel

@@ -6,6 +6,8 @@
 
 #include "dialog/DialogHost.h"
 
+namespace korvel {
+
 namespace {
 
 constexpr unsigned kButtonsMask = 0x0F;
@@ -86,3 +88,5 @@ int QtMessageBoxPresenter::Show(QWidget& owner, const std::string& text, const s
     box.setDefaultButton(look.defaultButton);
     return AnswerOf(static_cast<QMessageBox::StandardButton>(box.exec()));
 }
+
+}  // namespace korvel

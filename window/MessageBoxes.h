@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <string>
 
+namespace korvel {
+
 // What a message box shows for the style flags of the dialog's boxes.
 struct MessageBoxLook {
     QMessageBox::Icon icon;
@@ -28,3 +30,5 @@ class QtMessageBoxPresenter : public MessageBoxPresenter {
     int Show(QWidget& owner, const std::string& text, const std::string& title,
              unsigned style) override;
 };
+
+}  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include "window/PathLine.h"
 
+namespace korvel {
+
 namespace {
 
 // True when the label's text changed.
@@ -21,9 +23,9 @@ void ShowPathLine(QLabel& label, const QString& line) {
     }
     label.setToolTip(line);
     const QFontMetrics metrics = label.fontMetrics();
-    label.setText(korvel::ElidePathLine(
-        line, label.contentsRect().width(),
-        [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }));
+    label.setText(
+        ElidePathLine(line, label.contentsRect().width(),
+                      [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }));
 }
 
 }  // namespace
@@ -54,3 +56,5 @@ int QtDialogHost::ShowMessageBox(const std::string& text, const std::string& tit
                                  unsigned style) {
     return boxes_.Show(owner_, text, title, style);
 }
+
+}  // namespace korvel

@@ -6,6 +6,8 @@
 #include "dialog/DialogHost.h"
 #include "window/MessageBoxes.h"
 
+namespace korvel {
+
 // The controls that show the four status texts.
 struct StatusLabels {
     QLabel* action;
@@ -41,3 +43,5 @@ class QtDialogHost : public DialogHost {
 
 // The hardware line holds at most this many characters, whatever the board answered.
 constexpr int kHardwareLineLimit = 20;
+
+}  // namespace korvel

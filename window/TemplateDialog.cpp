@@ -9,6 +9,8 @@
 #include "resources/Pictures.h"
 #include "window/CommandButtonWidget.h"
 
+namespace korvel {
+
 namespace {
 
 Qt::WindowFlags FrameFlags(const DialogTemplate& dialogTemplate) {
@@ -152,3 +154,5 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+}  // namespace korvel

@@ -6,6 +6,8 @@
 #include "resources/DialogTemplates.h"
 #include "window/DialogUnits.h"
 
+namespace korvel {
+
 // A dialog built from a template: fixed size, every control at its place in dialog units of
 // the dialog font (a picture at its own size, centred in its place), created in template order,
 // which is also the tab order. Group boxes and texts take no focus; group boxes stay beneath
@@ -32,3 +34,5 @@ class TemplateDialog : public QDialog {
     DialogUnits units_;
     std::vector<QWidget*> controls_;
 };
+
+}  // namespace korvel

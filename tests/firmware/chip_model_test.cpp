@@ -3,6 +3,8 @@
 
 #include "tools/avrboard/I2cEeprom.h"
 
+namespace korvel {
+
 namespace {
 
 using korvel::sim::FindChip;
@@ -90,3 +92,5 @@ TEST(ChipModel, TakesOneByteAtATimeAndOnlyAtTheStop) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -5,6 +5,8 @@
 #include "tests/support/CliRun.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 namespace {
 
 // Every byte value, in an order that differs from block to block, so that a byte written to a
@@ -99,3 +101,5 @@ TEST(EndToEndFaults, StuckBusEndsWithAnErrorInsteadOfHanging) {
 }
 
 }  // namespace
+
+}  // namespace korvel

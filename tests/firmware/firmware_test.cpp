@@ -3,6 +3,8 @@
 
 #include "tools/avrboard/AvrBoard.h"
 
+namespace korvel {
+
 namespace {
 
 using korvel::sim::AvrBoard;
@@ -131,3 +133,5 @@ TEST(Firmware, StuckBusGivesBoundedAnswers) {
 }
 
 }  // namespace
+
+}  // namespace korvel

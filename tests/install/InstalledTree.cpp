@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace korvel::test {
+namespace korvel {
 
 std::unique_ptr<TempDir> InstalledTree::prefix_;
 ToolRun InstalledTree::install_;
@@ -29,4 +29,4 @@ std::vector<std::string> InstalledTree::InstalledFiles() {
     return files;
 }
 
-}  // namespace korvel::test
+}  // namespace korvel

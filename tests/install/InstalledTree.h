@@ -8,7 +8,7 @@
 #include "tests/install/ToolRun.h"
 #include "tests/support/TempDir.h"
 
-namespace korvel::test {
+namespace korvel {
 
 // Korvel as `cmake --install` lays it out in a fresh prefix, once for each group of tests.
 class InstalledTree : public ::testing::Test {
@@ -27,4 +27,4 @@ class InstalledTree : public ::testing::Test {
     static ToolRun install_;
 };
 
-}  // namespace korvel::test
+}  // namespace korvel

@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace korvel::test {
+namespace korvel {
 
 ToolRun RunTool(const std::vector<std::string>& command) {
     // Output goes to files, not pipes: nothing can block however much the program prints.
@@ -63,4 +63,4 @@ bool OnPath(const std::string& name) {
     return false;
 }
 
-}  // namespace korvel::test
+}  // namespace korvel

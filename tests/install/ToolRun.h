@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::test {
+namespace korvel {
 
 // What a program printed and how it ended.
 struct ToolRun {
@@ -19,4 +19,4 @@ ToolRun RunTool(const std::vector<std::string>& command);
 // Whether a program of this name is on the PATH.
 bool OnPath(const std::string& name);
 
-}  // namespace korvel::test
+}  // namespace korvel

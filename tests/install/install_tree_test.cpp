@@ -8,7 +8,7 @@
 #include "tests/install/InstalledTree.h"
 #include "tests/support/SimulatorProcess.h"
 
-namespace korvel::test {
+namespace korvel {
 
 namespace {
 
@@ -166,4 +166,4 @@ TEST_F(Installation, IconsAreAsLargeAsTheirFoldersSay) {
     }
 }
 
-}  // namespace korvel::test
+}  // namespace korvel

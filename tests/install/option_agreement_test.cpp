@@ -11,7 +11,7 @@
 #include "tests/install/InstalledTree.h"
 #include "tests/support/SimulatorProcess.h"
 
-namespace korvel::test {
+namespace korvel {
 
 namespace {
 
@@ -158,4 +158,4 @@ TEST_F(Agreement, CompletionOffersDevicesPortsAndFiles) {
     EXPECT_EQ(Completion({"korvel-boardsim", "--delay-ms", ""}), Words{});
 }
 
-}  // namespace korvel::test
+}  // namespace korvel

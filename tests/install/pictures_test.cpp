@@ -8,7 +8,7 @@
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempDir.h"
 
-namespace korvel::test {
+namespace korvel {
 
 namespace {
 
@@ -52,4 +52,4 @@ TEST(DrawPictures, CommittedFilesAreWhatTheScriptDraws) {
     }
 }
 
-}  // namespace korvel::test
+}  // namespace korvel

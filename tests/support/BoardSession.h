@@ -8,6 +8,8 @@
 #include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 // The board simulator's options for a chip type, followed by more.
 inline std::vector<std::string> ChipOptions(const char* chip, std::vector<std::string> more = {}) {
     more.insert(more.begin(), {"--chip", chip});
@@ -49,3 +51,5 @@ inline std::vector<std::uint8_t> PatternImage(std::size_t size, unsigned seed = 
     }
     return bytes;
 }
+
+}  // namespace korvel

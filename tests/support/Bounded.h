@@ -8,6 +8,8 @@
 #include <functional>
 #include <thread>
 
+namespace korvel {
+
 // Runs `work` in a copy of the test process and waits for it `limitMs` at most: true when it
 // ended in time and `work` returned true. A copy that overruns is killed, so that a wait without
 // end fails the test instead of hanging it.
@@ -29,3 +31,5 @@ inline bool EndsWithin(long limitMs, const std::function<bool()>& work) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+}  // namespace korvel

@@ -6,6 +6,8 @@
 
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 CliRun Cli(const std::vector<std::string>& args, const std::string& before, bool combined) {
     TempDir dir;
     std::string command = before + "timeout -s KILL 300 " KORVEL_CLI;
@@ -18,3 +20,5 @@ CliRun Cli(const std::vector<std::string>& args, const std::string& before, bool
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(dir.File("out")),
             ReadFileText(dir.File("err"))};
 }
+
+}  // namespace korvel

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace korvel {
+
 // What a run of korvel-cli left: its exit status and its two outputs.
 struct CliRun {
     int status;  // -1 when it did not end normally
@@ -16,3 +18,5 @@ struct CliRun {
 // five minutes is killed.
 CliRun Cli(const std::vector<std::string>& args, const std::string& before = "",
            bool combined = false);
+
+}  // namespace korvel

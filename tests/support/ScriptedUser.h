@@ -7,6 +7,8 @@
 #include "controls/CCommonDialog1.h"
 #include "dialog/DialogHost.h"
 
+namespace korvel {
+
 // The user at the dialog, played by a test: answers message boxes and file dialogs from its
 // scripts and keeps what it was shown. `shown` lists in order each box, as "Title style: text",
 // and each file dialog, as "open" or "save" followed by the first pattern of each file type
@@ -68,3 +70,5 @@ struct ScriptedUser : DialogHost, FileDialogView {
         return path;
     }
 };
+
+}  // namespace korvel

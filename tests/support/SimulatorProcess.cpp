@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+namespace korvel {
+
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options,
                                    const std::string& program)
     : link_(dir_.File("port")) {
@@ -89,3 +91,5 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
+
+}  // namespace korvel

@@ -9,6 +9,8 @@
 
 #include "tests/support/TempDir.h"
 
+namespace korvel {
+
 // korvel-boardsim running as a real process on its own pseudo-terminal, with its trace and dump
 // files in a directory of its own.
 class SimulatorProcess {
@@ -48,3 +50,5 @@ class SimulatorProcess {
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace korvel

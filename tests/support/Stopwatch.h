@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace korvel {
+
 // Milliseconds since construction; timing checks stay loose, the machines are shared.
 class Stopwatch {
   public:
@@ -14,3 +16,5 @@ class Stopwatch {
   private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
+
+}  // namespace korvel

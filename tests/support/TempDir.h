@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace korvel {
+
 // A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDir {
   public:
@@ -29,3 +31,5 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+}  // namespace korvel

@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+namespace korvel {
+
 ShownWindow::ShownWindow()
     : window_(std::make_unique<KorvelWindow>(WindowServices{&boxes_, &user})) {
     window_->Window().show();
@@ -46,3 +48,5 @@ int CountCommands(const std::vector<std::string>& trace, const std::string& comm
         return line.rfind(command + " ", 0) == 0;
     }));
 }
+
+}  // namespace korvel

@@ -11,6 +11,8 @@
 #include "tests/support/ScriptedUser.h"
 #include "tests/support/SimulatorProcess.h"
 
+namespace korvel {
+
 // The window's message boxes, answered by the scripted user.
 class ScriptedBoxes : public MessageBoxPresenter {
   public:
@@ -51,6 +53,9 @@ std::vector<std::string> SettledTrace(const SimulatorProcess& sim);
 // Trace lines that start with this command byte ("52" read, "57" write, "46" version).
 int CountCommands(const std::vector<std::string>& trace, const std::string& command);
 
+}  // namespace korvel
+
+// Found by argument-dependent lookup, so in the namespace of QString.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }

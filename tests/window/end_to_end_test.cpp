@@ -12,6 +12,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/window/WindowFixture.h"
 
+namespace korvel {
+
 namespace {
 
 TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
@@ -56,7 +58,7 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     // under the same descriptor number: the window going away must not close it a second time.
     QTest::keyClick(&window->Window(), Qt::Key_Escape);
     EXPECT_FALSE(window->Dialog().hComm.IsOpen());
-    korvel::SerialPort other;
+    SerialPort other;
     ASSERT_TRUE(other.Open(sim.Link()) && other.ApplyLineSettings());
     window->OnDestroy();
     shown.reset();
@@ -126,3 +128,5 @@ TEST(Busy, AClickDuringAReadLeavesTheKeyboardFocusWhereItWas) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -15,6 +15,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/window/WindowFixture.h"
 
+namespace korvel {
+
 namespace {
 
 const std::vector<int> kAlwaysEnabled = {IDC_OPENBUTTON, IDC_SAVEBUTTON, IDC_BUFFERBUTTON};
@@ -198,3 +200,5 @@ TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
 }
 
 }  // namespace
+
+}  // namespace korvel

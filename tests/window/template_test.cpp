@@ -12,6 +12,8 @@
 #include "dialog/ControlIds.h"
 #include "tests/window/WindowFixture.h"
 
+namespace korvel {
+
 namespace {
 
 // Dialog units in pixels, worked out here from the font alone.
@@ -95,3 +97,5 @@ TEST(Templates, ControlsSitWhereTheTemplatePutsThemAndFixedTextsFit) {
 }
 
 }  // namespace
+
+}  // namespace korvel

@@ -15,6 +15,8 @@
 #include "window/MessageBoxes.h"
 #include "window/PathLine.h"
 
+namespace korvel {
+
 namespace {
 
 TEST(FileFilters, BecomeQtNameFiltersWithPatternsQtUnderstands) {
@@ -40,11 +42,11 @@ TEST(FileFilters, SaveGivesANameWithoutExtensionTheExtensionOfItsFileType) {
         {"", ""},  // a cancel
     };
     for (const auto& [chosen, saved] : names) {
-        EXPECT_EQ(korvel::NameToSave(chosen, files.Filters()), saved) << chosen;
+        EXPECT_EQ(NameToSave(chosen, files.Filters()), saved) << chosen;
     }
     // A type that lists every file names no extension.
     files.SetFilter("All files (*.*)|*.*");
-    EXPECT_EQ(korvel::NameToSave("/home/user/dump", files.Filters()), "/home/user/dump");
+    EXPECT_EQ(NameToSave("/home/user/dump", files.Filters()), "/home/user/dump");
 }
 
 TEST(PathLine, ALineTooLongLosesDirectoriesFromTheMiddleThenTheStartOfTheName) {
@@ -61,10 +63,9 @@ TEST(PathLine, ALineTooLongLosesDirectoriesFromTheMiddleThenTheStartOfTheName) {
         {7, "File: \u2026"},
     };
     for (const auto& [width, text] : shown) {
-        EXPECT_EQ(korvel::ElidePathLine(line, width, length), text) << width;
+        EXPECT_EQ(ElidePathLine(line, width, length), text) << width;
     }
-    EXPECT_EQ(korvel::ElidePathLine("File: /my documents/x.bin", 20, length),
-              "File: /\u2026/x.bin");
+    EXPECT_EQ(ElidePathLine("File: /my documents/x.bin", 20, length), "File: /\u2026/x.bin");
 }
 
 TEST(MessageBoxes, StyleFlagsChooseButtonsAndIconAndThePressedButtonComesBack) {
@@ -128,3 +129,5 @@ TEST(MessageBoxes, AreWideEnoughForTheirTitlesAndTheWindowButtons) {
 }
 
 }  // namespace
+
+}  // namespace korvel

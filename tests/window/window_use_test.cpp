@@ -15,6 +15,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/window/WindowFixture.h"
 
+namespace korvel {
+
 namespace {
 
 // The file line shows what it can, and the whole line on the mouse.
@@ -136,3 +138,5 @@ TEST(SaveDialog, ANameWithoutExtensionIsSavedAsBinAndAskedAboutUnderThatName) {
 }
 
 }  // namespace
+
+}  // namespace korvel
