@@ -40,26 +40,10 @@ const option kLongOptions[] = {
 
 CommandLineRequest ParseBoardOptions(int argc, char** argv, BoardOptions& options,
                                      std::string& error) {
-    const auto take = [&options](int key, const char* value, std::string& why) {
+    const auto take = [&options](int key, const char* value, std::string&) {
         switch (key) {
-            case 'l':
-                options.link = value;
-                return true;
             case 'f':
                 options.firmware = value;
-                return true;
-            case 'c':
-                options.chip = FindChip(value);
-                why = std::string("unknown chip '") + value + "'";
-                return options.chip != nullptr;
-            case 'i':
-                options.image = value;
-                return true;
-            case 'd':
-                options.dump = value;
-                return true;
-            case 't':
-                options.trace = value;
                 return true;
             case kNoChip:
                 options.noChip = true;
@@ -72,21 +56,7 @@ CommandLineRequest ParseBoardOptions(int argc, char** argv, BoardOptions& option
                 return true;
         }
     };
-    std::vector<std::string> operands;
-    const CommandLineRequest request =
-        ReadCommandLine(argc, argv, "l:f:c:i:d:t:hV", kLongOptions, take, operands, error);
-    if (request != CommandLineRequest::Run) {
-        return request;
-    }
-    if (!operands.empty()) {
-        error = "unexpected '" + operands.front() + "'";
-        return CommandLineRequest::Mistake;
-    }
-    if (options.link.empty()) {
-        error = "--link=PATH is required";
-        return CommandLineRequest::Mistake;
-    }
-    return CommandLineRequest::Run;
+    return ReadBoardCommandLine(argc, argv, "l:f:c:i:d:t:hV", kLongOptions, options, take, error);
 }
 
 }  // namespace korvel::sim

@@ -112,24 +112,8 @@ CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, s
     BoardFaults& faults = options.faults;
     const auto take = [&](int key, const char* value, std::string& why) {
         switch (key) {
-            case 'l':
-                options.link = value;
-                return true;
-            case 'c':
-                options.chip = FindChip(value);
-                why = std::string("unknown chip '") + value + "'";
-                return options.chip != nullptr;
             case 'a':
                 options.version = DecodeVersion(value);
-                return true;
-            case 'i':
-                options.image = value;
-                return true;
-            case 'd':
-                options.dump = value;
-                return true;
-            case 't':
-                options.trace = value;
                 return true;
             case kPace:
                 options.pace = true;
@@ -152,21 +136,7 @@ CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, s
                 return TakeNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
         }
     };
-    std::vector<std::string> operands;
-    const CommandLineRequest request =
-        ReadCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, take, operands, error);
-    if (request != CommandLineRequest::Run) {
-        return request;
-    }
-    if (!operands.empty()) {
-        error = "unexpected '" + operands.front() + "'";
-        return CommandLineRequest::Mistake;
-    }
-    if (options.link.empty()) {
-        error = "--link=PATH is required";
-        return CommandLineRequest::Mistake;
-    }
-    return CommandLineRequest::Run;
+    return ReadBoardCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, options, take, error);
 }
 
 }  // namespace korvel::sim

@@ -2,19 +2,14 @@
 
 #include <string>
 
-#include "platform/CommandLine.h"
 #include "tools/boardsim/Board.h"
+#include "tools/line/BoardCommandLine.h"
 
 namespace korvel::sim {
 
-struct SimOptions {
-    std::string link;                            // where the pseudo-terminal's symlink goes
-    const ChipFacts* chip = FindChip("24C256");  // the chip in the socket
-    std::string version = "2.1";
-    std::string image;   // chip contents at start; all 0xFF without one
-    std::string dump;    // where the chip contents are written when they change
-    std::string trace;   // where each exchange on the line is logged
-    long delayMs = 0;    // added before every reply
+struct SimOptions : BoardLineOptions {
+    std::string version = "2.1";  // the answer to 'F'
+    long delayMs = 0;             // added before every reply
     long latencyMs = 0;  // replies leave only at multiples of this, as an adapter's timer lets them
     bool pace = false;   // run the line at 9600 baud
     long floodAfter = -1;  // replies before the board starts sending without being asked; -1 never
