@@ -75,7 +75,9 @@ int main() {
     large.Exchange({'C', 0xA0});
     Print("'F' version (to the first of three bytes)", small.Exchange({'F'}));
     Print("'R' 24C16, one address byte", small.Exchange({'R', 0x34}));
+    Print("'R' 24C16, the next address", small.Exchange({'R', 0x35}));
     Print("'R' 24C256, two address bytes", large.Exchange({'R', 0x34, 0x12}));
+    Print("'R' 24C256, the next address", large.Exchange({'R', 0x35, 0x12}));
     Print("'W' 24C16, with the 5 ms write cycle", small.Exchange({'W', 0x34, 0x5A}));
     Print("'W' 24C256, with the 5 ms write cycle", large.Exchange({'W', 0x34, 0x12, 0x5A}));
     return 0;
