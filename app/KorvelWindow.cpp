@@ -6,8 +6,8 @@
 
 #include "app/CAboutDlg.h"
 #include "dialog/ControlIds.h"
-#include "resources/Pictures.h"
 #include "window/CommandButtonWidget.h"
+#include "window/Pictures.h"
 #include "window/PortTips.h"
 
 namespace korvel {

@@ -43,7 +43,6 @@ class KorvelWindow {
     TemplateDialog& Window() { return window_; }
     CKorvelDlg& Dialog() { return dlg_; }
     QtDialogHost& Host() { return host_; }
-    const BusyGuard& Guard() const { return guard_; }
 
   private:
     void AttachButtons();

@@ -65,6 +65,7 @@ bool TakePort(const std::string& value, CliOptions& options, std::string& error)
         return false;
     }
     options.port = value[0] - '0';
+    options.portDevice.clear();  // the last --port wins
     return true;
 }
 

@@ -113,7 +113,8 @@ class Session {
             const std::string why = kOrigins[static_cast<int>(port.origin)] +
                                     (port.detail.empty() ? "" : ": " + port.detail);
             std::printf("COM%zu: %s (%s)\n", i + 1,
-                        port.device.empty() ? "none" : Printable(port.device).c_str(), why.c_str());
+                        port.device.empty() ? "none" : Printable(port.device).c_str(),
+                        Printable(why).c_str());
         }
     }
 

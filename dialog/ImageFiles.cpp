@@ -54,6 +54,8 @@ void CKorvelDlg::OnClickSavebutton() {
 
 FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
     m_FileDialog.SetFilter(kOpenFilter);
+    const std::string fileNameBefore = filename;
+    const std::string fileLineBefore = m_File;
     InputFile file;
     for (bool opened = false; !opened;) {
         m_FileDialog.ShowOpenDialog();
@@ -78,6 +80,10 @@ FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
     const bool decoded = count <= kMostTextFileBytes && DecodeImage(format, bytes, image, error);
     // After a read error what arrived still counts, as far as it makes an image.
     if (!decoded && whole) {
+        // Nothing was loaded: the lines still name the image the buffer holds.
+        filename = fileNameBefore;
+        m_File = fileLineBefore;
+        UpdateData();
         MessageBox(kNotAnImage + error, "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
     }

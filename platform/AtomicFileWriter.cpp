@@ -1,12 +1,15 @@
 #include "platform/AtomicFileWriter.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <initializer_list>
 
 namespace korvel {
 
@@ -35,9 +38,30 @@ void SetPending(const std::string& path) {
     if (path.size() < sizeof pendingPath) {
         path.copy(pendingPath, path.size());
         pendingPath[path.size()] = '\0';
+        std::atomic_signal_fence(std::memory_order_seq_cst);
         pendingSet = 1;
     }
 }
+
+// Holds the termination signals back while it lives, so that a handler finds every temporary
+// file created, never one that is not yet named for it.
+class TerminationHeld {
+  public:
+    TerminationHeld() {
+        sigset_t termination{};
+        sigemptyset(&termination);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&termination, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &termination, &before_);
+    }
+    ~TerminationHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    TerminationHeld(const TerminationHeld&) = delete;
+    TerminationHeld& operator=(const TerminationHeld&) = delete;
+
+  private:
+    sigset_t before_{};
+};
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -53,6 +77,7 @@ int CreateBeside(const std::string& destination, std::string& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = directory + "/.korvel-" + std::to_string(getpid()) + "-" +
                     std::to_string(++serial) + ".tmp";
+        const TerminationHeld held;
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             SetPending(temporary);
@@ -140,6 +165,7 @@ void AtomicFileWriter::Discard() {
 
 void AtomicFileWriter::RemovePendingFile() {
     if (pendingSet != 0) {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
         unlink(pendingPath);
     }
 }

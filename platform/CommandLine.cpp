@@ -6,18 +6,34 @@ namespace korvel {
 
 namespace {
 
+// The long options whose names begin with what was written after "--".
+std::string OptionsStartingWith(const std::string& written, const option* longOptions) {
+    std::string names;
+    for (const option* known = longOptions; known->name != nullptr; ++known) {
+        if (std::string(known->name).rfind(written, 0) == 0) {
+            names += (names.empty() ? "--" : ", --") + std::string(known->name);
+        }
+    }
+    return names;
+}
+
 // getopt keeps no word of its own for what went wrong: name the option as it was written.
 // `moved` tells whether getopt is done with the word (a short option inside a cluster leaves
 // it in place).
-std::string Mistake(int key, char** argv, bool moved) {
+std::string Mistake(int key, char** argv, bool moved, const option* longOptions) {
     const std::string word = moved ? argv[optind - 1] : "";
     if (word.rfind("--", 0) == 0) {
         const std::string name = word.substr(0, word.find('='));
         if (key == ':') {
             return "option '" + name + "' needs a value";
         }
-        return optopt != 0 ? "option '" + name + "' takes no value"
-                           : "unknown option '" + word + "'";
+        if (optopt != 0) {
+            return "option '" + name + "' takes no value";
+        }
+        const std::string candidates = OptionsStartingWith(name.substr(2), longOptions);
+        return candidates.find(',') != std::string::npos
+                   ? "ambiguous option '" + name + "': " + candidates
+                   : "unknown option '" + word + "'";
     }
     const std::string shortName = std::string("-") + static_cast<char>(optopt);
     return key == ':' ? "option '" + shortName + "' needs a value"
@@ -41,7 +57,7 @@ CommandLineRequest ReadCommandLine(int argc, char** argv, const char* shortOptio
             break;
         }
         if (key == '?' || key == ':') {
-            error = Mistake(key, argv, optind > before);
+            error = Mistake(key, argv, optind > before, longOptions);
             return CommandLineRequest::Mistake;
         }
         if ((key == 'h' || key == 'V') && request == CommandLineRequest::Run) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <tuple>
@@ -29,7 +30,8 @@ std::vector<std::string> Entries(const std::string& directory) {
 // The number after `prefix` in a name such as ttyS12, or -1 when the name is not of that form.
 long NumberAfter(const std::string& name, const std::string& prefix) {
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        !std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(), ::isdigit)) {
+        !std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
         return -1;
     }
     return std::strtol(name.c_str() + prefix.size(), nullptr, 10);
@@ -61,8 +63,7 @@ std::string Under(const std::string& root, const std::string& path) {
     return root == "/" ? path : root + path;
 }
 
-}  // namespace
-
+// The serial ports of the machine below `root`, in the order they fill the port list.
 std::vector<PortAssignment> FindSerialPorts(const std::string& root) {
     const std::string sysTty = Under(root, "/sys/class/tty");
     const std::map<std::string, std::string> byId = StableNames(Under(root, "/dev/serial/by-id"));
@@ -92,6 +93,8 @@ std::vector<PortAssignment> FindSerialPorts(const std::string& root) {
     return ports;
 }
 
+}  // namespace
+
 std::vector<PortAssignment> PortNames::Assignments() const {
     std::vector<PortAssignment> ports = FindSerialPorts(root_);
     ports.resize(kPortCount);
@@ -101,7 +104,7 @@ std::vector<PortAssignment> PortNames::Assignments() const {
         const char* fromEnvironment = std::getenv(variable.c_str());
         const auto named = named_.find(number);
         if (named != named_.end()) {
-            port = {named->second, PortOrigin::Named, "named on the command line"};
+            port = {named->second, PortOrigin::Named, ""};
         } else if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
             port = {fromEnvironment, PortOrigin::Environment, variable};
         }

@@ -22,16 +22,13 @@ struct PortAssignment {
     PortOrigin origin = PortOrigin::None;
     std::string detail;  // what the device is, or the variable that named it
 };
-
-// The serial ports of the machine whose /sys and /dev lie below `root` ("/" for this one), in
-// the order they fill COM1, COM2, ...: first the built-in UARTs that are really there (a ttyS
-// whose /sys/class/tty/ttySn/type is not 0), by number; then the USB adapters (ttyUSB, ttyACM)
-// in the order of their stable /dev/serial/by-id names, those without one last, by name.
-std::vector<PortAssignment> FindSerialPorts(const std::string& root);
-
 // Which device stands for each port number. A name given for this run wins, then KORVEL_COMn,
-// then the machine's serial ports in the order above; an entry left over stands for nothing.
-// Nothing is cached: an adapter plugged in later is found by the next detection.
+// then the serial ports of the machine whose /sys and /dev lie below `root` ("/" for this one),
+// in this order: first the built-in UARTs that are really there (a ttyS whose
+// /sys/class/tty/ttySn/type is not 0), by number; then the USB adapters (ttyUSB, ttyACM) in the
+// order of their stable /dev/serial/by-id names, those without one last, by name. An entry left
+// over stands for nothing. Nothing is cached: an adapter plugged in later is found by the next
+// detection.
 class PortNames {
   public:
     explicit PortNames(std::string root = "/") : root_(std::move(root)) {}

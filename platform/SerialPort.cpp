@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 #include "platform/LowLatency.h"
@@ -25,6 +26,13 @@ using std::chrono::milliseconds;
 constexpr milliseconds kPerByteLimit{100};
 constexpr milliseconds kConstantLimit{100};
 constexpr milliseconds kIntervalLimit{100};
+
+// The port this program holds, for a signal handler to give back as Close would: the program
+// holds one port at a time.
+volatile std::sig_atomic_t heldFd = -1;
+volatile std::sig_atomic_t heldExclusive = 0;
+volatile std::sig_atomic_t heldLowLatency = 0;
+volatile std::sig_atomic_t heldSerialFlags = 0;
 
 milliseconds TransferLimit(std::size_t count) {
     return kPerByteLimit * static_cast<long>(count) + kConstantLimit;
@@ -94,6 +102,10 @@ bool SerialPort::Open(const std::string& path) {
     }
     exclusive_ = true;
     lowLatency_ = SetLowLatency(fd_, serialFlags_);
+    heldExclusive = 1;
+    heldLowLatency = lowLatency_ ? 1 : 0;
+    heldSerialFlags = serialFlags_;
+    heldFd = fd_;
     return true;
 }
 
@@ -122,6 +134,9 @@ bool SerialPort::ApplyLineSettings() {
 
 void SerialPort::Close() {
     if (fd_ >= 0) {
+        if (heldFd == fd_) {
+            heldFd = -1;
+        }
         if (lowLatency_) {
             RestoreSerialFlags(fd_, serialFlags_);
         }
@@ -135,6 +150,18 @@ void SerialPort::Close() {
         fd_ = -1;
         exclusive_ = false;
         lowLatency_ = false;
+    }
+}
+
+void SerialPort::ReleaseOnSignal() {
+    const int fd = heldFd;
+    if (fd >= 0) {
+        if (heldLowLatency != 0) {
+            RestoreSerialFlags(fd, heldSerialFlags);
+        }
+        if (heldExclusive != 0) {
+            ioctl(fd, TIOCNXCL);
+        }
     }
 }
 

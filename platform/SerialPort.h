@@ -32,6 +32,10 @@ class SerialPort {
 
     std::size_t Write(const std::uint8_t* data, std::size_t count);
     std::size_t Read(std::uint8_t* data, std::size_t count);
+    // Gives back what Close would of the port this program holds (its exclusive claim, the
+    // driver's flags), for a signal handler that ends the program. Async-signal-safe.
+    static void ReleaseOnSignal();
+
     // Drops whatever has arrived and not been read yet.
     void DiscardInput();
     // Drops input until none has come for `quietMs`, or `limitMs` have passed: the tail of an

@@ -3,13 +3,15 @@
 #include <csignal>
 
 #include "platform/AtomicFileWriter.h"
+#include "platform/SerialPort.h"
 
 namespace korvel {
 
 namespace {
 
-void RemoveAndEnd(int signal) {
+void ReleaseAndEnd(int signal) {
     AtomicFileWriter::RemovePendingFile();
+    SerialPort::ReleaseOnSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -18,7 +20,7 @@ void RemoveAndEnd(int signal) {
 
 void InstallSignalHandling() {
     struct sigaction end {};
-    end.sa_handler = RemoveAndEnd;
+    end.sa_handler = ReleaseAndEnd;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         // A signal ignored by whoever started us (a background job's SIGINT) stays ignored.
         struct sigaction before {};

@@ -18,7 +18,6 @@ class BusyGuard : public QObject {
 
     // Runs the handler, unless one is running already.
     void Run(const std::function<void()>& handler);
-    bool Busy() const { return busy_; }
 
     // Called often by a running handler: lets pending events through a few times a second.
     void KeepAnswering();

@@ -5,6 +5,19 @@
 
 namespace korvel {
 
+namespace {
+
+// The tip for port COMn standing for `port`.
+QString PortTip(int number, const PortAssignment& port) {
+    if (port.device.empty()) {
+        return QStringLiteral("No serial device stands for COM%1 (KORVEL_COM%1 can name one)")
+            .arg(number);
+    }
+    return QString::fromStdString(port.device + " (" + port.detail + ")");
+}
+
+}  // namespace
+
 PortTips::PortTips(QComboBox& list, const PortNames& names)
     : QObject(&list), list_(list), names_(names) {
     // The open list is a window of its own, shown afresh each time.
@@ -24,14 +37,6 @@ void PortTips::Refresh() {
         list_.setItemData(index, PortTip(index + 1, ports[static_cast<std::size_t>(index)]),
                           Qt::ToolTipRole);
     }
-}
-
-QString PortTip(int number, const PortAssignment& port) {
-    if (port.device.empty()) {
-        return QStringLiteral("No serial device stands for COM%1 (KORVEL_COM%1 can name one)")
-            .arg(number);
-    }
-    return QString::fromStdString(port.device + " (" + port.detail + ")");
 }
 
 }  // namespace korvel

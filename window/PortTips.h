@@ -24,7 +24,4 @@ class PortTips : public QObject {
     const PortNames& names_;
 };
 
-// The tip for port COMn standing for `port`.
-QString PortTip(int number, const PortAssignment& port);
-
 }  // namespace korvel

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "resources/Pictures.h"
 #include "window/CommandButtonWidget.h"
+#include "window/Pictures.h"
 
 namespace korvel {
 

@@ -99,7 +99,8 @@ void TwiBus::TakeMessage(std::uint32_t value) {
     message.u.v = value;
     const std::uint8_t condition = message.u.twi.msg;
     const std::uint8_t address = message.u.twi.addr;
-    const std::uint64_t nowNs = avr_->cycle * 1'000'000'000 / avr_->frequency;
+    // In whole megahertz, so that the product stays in 64 bits for centuries of simulated time.
+    const std::uint64_t nowNs = avr_->cycle * 1000 / (avr_->frequency / 1'000'000);
     auto acknowledge = [&](bool ack) {
         avr_raise_irq(input_, avr_twi_irq_msg(TWI_COND_ACK, address, ack ? 1 : 0));
     };

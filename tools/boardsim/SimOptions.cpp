@@ -30,8 +30,8 @@ const char* const kSimUsage =
     "      --delay-ms=M          wait M ms before every reply (0 to 60000)\n"
     "      --flood-after=N       after N replies, send bytes nobody asked for, for ever\n"
     "      --flood-ms=M          M ms between those bytes (default 0: back to back)\n"
-    "      --chaos=SEED          answer at random from SEED: right, wrong, late, twice, not at\n"
-    "                            all, or go away\n"
+    "      --chaos=SEED          answer at random from SEED: right, wrong, late, with more\n"
+    "                            bytes, not at all, or go away\n"
     "  -h, --help                show this help and exit\n"
     "  -V, --version             show the version and exit\n";
 

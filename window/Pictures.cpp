@@ -1,4 +1,4 @@
-#include "resources/Pictures.h"
+#include "window/Pictures.h"
 
 namespace korvel {
 
