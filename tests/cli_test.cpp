@@ -30,12 +30,6 @@ TEST(Cli, HelpVersionAndTheGnuWaysOfGivingOptions) {
     // --opt=value, a short option, and "--" before an operation.
     EXPECT_EQ(Outcome(Cli({"--port=" + sim.Link(), "-d", "24C00", "--", "detect"})),
               "0: " + sim.Link() + ": Hardware v2.1\n");
-
-    const ToolRun mistake = Cli({"--bogus", "read"});
-    EXPECT_EQ(mistake.status, 2);
-    EXPECT_EQ(mistake.err,
-              "korvel-cli: unknown option '--bogus'\nTry 'korvel-cli --help' for more "
-              "information.\n");
 }
 
 // A script whose variable is unset passes an empty name: never a file to write to a chip from,
@@ -46,9 +40,7 @@ TEST(Cli, EmptyFileNamesAreMistakesAndNothingReachesTheBoard) {
                                                  {"--out", "", "read"},
                                                  {"--in=", "write"},
                                                  {"-o", "", "read"}}) {
-        const ToolRun run = Cli(args);
-        EXPECT_EQ(run.status, 2) << args[0];
-        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_EQ(Outcome(Cli(args)), "2: ") << args[0];
     }
     sim.Stop();
     EXPECT_TRUE(sim.Trace().empty());
@@ -56,7 +48,8 @@ TEST(Cli, EmptyFileNamesAreMistakesAndNothingReachesTheBoard) {
 }
 
 TEST(Cli, MistakesOnTheCommandLineAreUsageErrors) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--port", "0", "read"},
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus", "read"},
+                                                 {"--port", "0", "read"},
                                                  {"--port", "5", "read"},
                                                  {"--port", "2x", "read"},
                                                  {"--port", "ttyUSB0", "read"},
@@ -66,6 +59,9 @@ TEST(Cli, MistakesOnTheCommandLineAreUsageErrors) {
                                                  {}}) {
         EXPECT_EQ(Cli(args).status, 2) << (args.empty() ? "" : args.back());
     }
+    EXPECT_EQ(Cli({"--bogus", "read"}).err,
+              "korvel-cli: unknown option '--bogus'\nTry 'korvel-cli --help' for more "
+              "information.\n");
 }
 
 TEST(Cli, ExitStatusIsTheOutcome) {

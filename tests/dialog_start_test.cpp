@@ -98,19 +98,6 @@ TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
     }
 }
 
-TEST(HardwareDetection, PortThatCannotBeOpenedSwitchesTheButtonsOff) {
-    SimulatorProcess sim;
-    setenv("KORVEL_COM4", "/dev/korvel-no-such-port", 1);
-    Detection detection;
-    CKorvelDlg holder(detection.user);
-    ASSERT_TRUE(holder.OpenCommPort(2));
-    EXPECT_EQ(detection.On(2), Switched("Can't open port", "off"));
-    holder.CloseCommPort();
-    EXPECT_EQ(detection.On(2), Switched("Hardware v2.1", "on"));
-    EXPECT_EQ(detection.On(4), Switched("Can't open port", "off"));
-    unsetenv("KORVEL_COM4");
-}
-
 TEST(CommandButton, ClickRunsItsHandlerOnlyWhileEnabled) {
     CCommandButton button;
     int clicks = 0;
