@@ -1,14 +1,20 @@
 // The board simulator under bad use: a host that never reads, and numbers and files that make
-// no sense.
+// no sense. And korvel-cli against a board that answers at random: right, wrong, late, too much,
+// not at all, or goes away. Whatever it does, every run ends in time, with a status of 0 or 1 and
+// only the program's own messages, and a save that did not happen leaves the old file as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <thread>
 
+#include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
 #include "tests/support/SimulatorProcess.h"
+#include "tests/support/ToolRun.h"
 
 namespace korvel {
 
@@ -40,18 +46,49 @@ TEST(BoardSimulator, RefusesAbsurdNumbersAndImagesThatAreNoFiles) {
         {"--image", dir.File("missing.bin")},
         {"unexpected"},
     };
-    for (const std::vector<std::string>& options : mistakes) {
-        std::string command = std::string(KORVEL_BOARDSIM) + " --link '" + dir.File("port") + "'";
-        for (const std::string& option : options) {
-            command += " '" + option + "'";
-        }
-        EXPECT_TRUE(EndsWithin(3000, [&] {
-            const int status = std::system((command + " >/dev/null 2>&1").c_str());
-            return WIFEXITED(status) && WEXITSTATUS(status) == 2;
-        })) << options[0];
+    for (std::vector<std::string> options : mistakes) {
+        options.insert(options.begin(), {KORVEL_BOARDSIM, "--link", dir.File("port")});
+        EXPECT_TRUE(EndsWithin(3000, [&] { return RunTool(options).status == 2; })) << options[3];
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("port")));
 }
+
+// Every line korvel-cli may print for these operations.
+const std::regex kOwnMessages(
+    "COM2: (Hardware v.{0,12}|Hardware not found !|Can't open port)|"
+    "(read|verify|write): (Hardware not found !|Can't open port)|"
+    "Error: Transmission error !|Verify: Verify ok|"
+    "Verify: Verify failed ! First error at addr [0-9a-f]+h|Write: Write error !|"
+    "Warning: File exist\\. Overwrite \\? yes");
+
+class Chaos : public ::testing::TestWithParam<int> {};
+
+TEST_P(Chaos, EveryRunEndsInTimeWithAnOutcomeAndItsOwnMessages) {
+    const int seed = GetParam();
+    TempDir dir;
+    const std::vector<std::uint8_t> chip = PatternImage(16, seed), old = PatternImage(99, 7);
+    WriteFileBytes(dir.File("chip.bin"), chip);
+    WriteFileBytes(dir.File("out.bin"), old);
+    SimulatorProcess sim(
+        {"--chip", "24C00", "--image", dir.File("chip.bin"), "--chaos", std::to_string(seed)});
+
+    // Detection, a Read, a Verify of what was read and a Write, then the save: each exchange
+    // waits two seconds at most, and a failure ends the run.
+    Stopwatch run;
+    const ToolRun cli = Cli(
+        {"--device", "24C00", "--out", dir.File("out.bin"), "detect", "read", "verify", "write"});
+    EXPECT_LT(run.Ms(), 30000);
+    EXPECT_TRUE(cli.status == 0 || cli.status == 1) << cli.status;
+
+    std::istringstream log(cli.out);
+    for (std::string line; std::getline(log, line);) {
+        EXPECT_TRUE(std::regex_match(line, kOwnMessages)) << line;
+    }
+    const std::vector<std::uint8_t> saved = ReadFileBytes(dir.File("out.bin"));
+    EXPECT_TRUE(cli.status == 1 ? saved == old : saved.size() == 16u) << cli.status;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Chaos, ::testing::Range(1, 31));
 
 }  // namespace
 

@@ -59,14 +59,20 @@ struct ImageFiles : ::testing::Test {
     CKorvelDlg dlg{user};
 };
 
-TEST_F(ImageFiles, CancelledOpenAndSaveChangeNothing) {
-    dlg.OnClickOpenbutton();
-    dlg.OnClickSavebutton();
+TEST_F(ImageFiles, OutcomesOfOpenAndCancelsThatChangeNothing) {
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
     EXPECT_EQ(user.shown, (Texts{"open *.bin *", "save *.bin"}));
     EXPECT_EQ(dlg.filename, "[buffer]");
     EXPECT_TRUE(user.pushes.empty());
-    EXPECT_TRUE(user.Boxes().empty());
     EXPECT_EQ(Entries(), 0u);
+
+    user.paths = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
+    user.paths = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
+    user.paths = {dir.path().string()};  // a directory opens, but cannot be read
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
 }
 
 TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCased) {
@@ -84,7 +90,7 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
     for (const auto& [type, fileSize, boxes, sizeLine] : cases) {
         Select(type);
         dlg.eebuf.fill(0xFF);
-        user.shown.clear();
+        user.boxes.clear();
         const Bytes file = PatternImage(fileSize, 3);
         user.paths = {Make("Images/Image.BIN", file)};
         dlg.OnClickOpenbutton();
@@ -92,7 +98,7 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
         Bytes expected(kImageBufferSize, 0xFF);
         std::copy_n(file.begin(), std::min<std::size_t>(file.size(), 32768), expected.begin());
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dlg.eebuf.begin())) << fileSize;
-        EXPECT_EQ(user.Boxes(), boxes) << fileSize;
+        EXPECT_EQ(user.boxes, boxes) << fileSize;
         EXPECT_EQ(user.Last().size, sizeLine);
         EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Images/Image.BIN")));
     }
@@ -107,7 +113,7 @@ TEST_F(ImageFiles, SaveOfA24C00WritesSixteenBytes) {
               Bytes(dlg.eebuf.begin(), dlg.eebuf.begin() + 16));
     EXPECT_EQ(user.Last().size, "Size: 16 bytes");
     EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Tiny.BIN")));
-    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_TRUE(user.boxes.empty());
     EXPECT_EQ(Entries(), 1u) << "no temporary file is left behind";
 
     // Saved again over itself: replaced whole, and the file keeps its permissions.
@@ -126,13 +132,15 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     fs::permissions(path, fs::perms(0444));
     user.answers = {IDNO};
     user.paths = {path};  // then a cancel
-    dlg.OnClickSavebutton();
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
     EXPECT_EQ(user.shown, (Texts{"save *.bin", kOverwrite, "save *.bin"}));
     EXPECT_EQ(dlg.filename, "");
 
+    user.paths = {dir.File("no/such/directory.bin")};
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
     user.paths = {path};  // and Yes this time
-    dlg.OnClickSavebutton();
-    EXPECT_EQ(user.Boxes(), (Texts{kOverwrite, kOverwrite, kReadOnly}));
+    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
+    EXPECT_EQ(user.boxes, (Texts{kOverwrite, kReadOnly, kOverwrite, kReadOnly}));
     EXPECT_EQ(dlg.filename, Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(user.pushes.empty());
@@ -151,7 +159,7 @@ TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
         EXPECT_TRUE(EndsWithin(3000, [&] {
             user.paths = {target};
             return dlg.SaveImage() == FileOutcome::Failed &&
-                   user.Boxes() == Texts{kOverwrite, kReadOnly};
+                   user.boxes == Texts{kOverwrite, kReadOnly};
         })) << target;
     }
 }
@@ -165,26 +173,8 @@ TEST_F(ImageFiles, LongestNamesSave) {
         EXPECT_EQ(ReadFileBytes(path), Bytes(256, 0xFF)) << length;
         fs::remove(path);
     }
-    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_TRUE(user.boxes.empty());
     EXPECT_EQ(Entries(), 0u);
-}
-
-TEST_F(ImageFiles, OutcomesOfOpenAndSave) {
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    user.paths = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    user.paths = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
-    user.paths = {dir.path().string()};  // a directory opens, but cannot be read
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
-
-    user.answers = {IDNO};
-    user.paths = {dir.File("image.bin")};
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
-    user.paths = {dir.File("image.bin")};
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done);
-    user.paths = {dir.File("no/such/directory.bin")};
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
 }
 
 // A program ended in the middle of a save takes its temporary file with it.
@@ -211,19 +201,14 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
     const std::string path = Make("old.bin", old);
     Select(9);
     // In a copy of the test, whose files may grow to 1000 bytes only.
-    const pid_t child = fork();
-    if (child == 0) {
+    EXPECT_TRUE(EndsWithin(10000, [&] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
         user.paths = {path};
         dlg.OnClickSavebutton();
-        // _exit: the copy must not run the test's exit handlers or remove its directories.
-        _exit(user.Boxes() == Texts{kOverwrite, kSaveFailed} && user.pushes.empty() ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
+        return user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
+    }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(Entries(), 1u);
 }

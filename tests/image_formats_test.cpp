@@ -1,11 +1,17 @@
 // Image files in raw, Intel HEX and S-record form: hand-checked records, malformed files, and
-// files exchanged with srec_cat of Debian's srecord tools.
+// files exchanged with srec_cat of Debian's srecord tools; the CRC-32 and SHA-256 of an image,
+// against the standards' check values and Python's zlib and hashlib.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <numeric>
+#include <tuple>
 
+#include "image/Crc32.h"
 #include "image/ImageFormat.h"
+#include "image/Sha256.h"
 #include "tests/support/BoardSession.h"
+#include "tests/support/ToolRun.h"
 
 namespace korvel {
 
@@ -17,29 +23,21 @@ Bytes FileOf(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
-std::string TextOf(const Bytes& file) {
+std::string Encoded(ImageFormat format, const Bytes& image) {
+    const Bytes file = EncodeImage(format, image.data(), image.size());
     return std::string(file.begin(), file.end());
 }
 
-std::string Encoded(ImageFormat format, const Bytes& image) {
-    return TextOf(EncodeImage(format, image.data(), image.size()));
-}
-
 // The image a file decodes to; fails the test when it is refused.
-Bytes Decoded(ImageFormat format, const std::string& text) {
+Bytes Decoded(ImageFormat format, const Bytes& file) {
     Bytes image;
     std::string error;
-    EXPECT_TRUE(DecodeImage(format, FileOf(text), image, error)) << error;
+    EXPECT_TRUE(DecodeImage(format, file, image, error)) << error;
     return image;
 }
 
-// Bytes 0x00, 0x01, ... up to size - 1.
-Bytes Counting(std::size_t size) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i);
-    }
-    return bytes;
+Bytes Decoded(ImageFormat format, const std::string& text) {
+    return Decoded(format, FileOf(text));
 }
 
 // A malformed file and the error it must give.
@@ -60,14 +58,12 @@ void ExpectRefused(ImageFormat format, const std::vector<Malformed>& cases) {
 }
 
 TEST(ImageFormatChoice, ByNameOrByExtensionInAnyLetterCase) {
-    ImageFormat format = ImageFormat::Raw;
-    EXPECT_TRUE(ImageFormatByName("ihex", format));
-    EXPECT_EQ(format, ImageFormat::IntelHex);
-    EXPECT_TRUE(ImageFormatByName("SRec", format));
-    EXPECT_EQ(format, ImageFormat::SRecord);
-    EXPECT_TRUE(ImageFormatByName("RAW", format));
-    EXPECT_EQ(format, ImageFormat::Raw);
-    format = ImageFormat::SRecord;
+    ImageFormat format = ImageFormat::IntelHex;
+    for (const auto& [name, wanted] : {std::pair{"RAW", ImageFormat::Raw},
+                                       {"ihex", ImageFormat::IntelHex},
+                                       {"SRec", ImageFormat::SRecord}}) {
+        EXPECT_TRUE(ImageFormatByName(name, format) && format == wanted) << name;
+    }
     EXPECT_FALSE(ImageFormatByName("hex", format));
     EXPECT_FALSE(ImageFormatByName("", format));
     EXPECT_EQ(format, ImageFormat::SRecord);
@@ -87,23 +83,27 @@ TEST(RawImageFiles, AreTheBytesAtMostTheLargestChip) {
     EXPECT_EQ(Decoded(ImageFormat::Raw, ""), Bytes{});
     EXPECT_EQ(Decoded(ImageFormat::Raw, "\x01:S1\n"), FileOf("\x01:S1\n"));
     const Bytes longer = PatternImage(40000, 5);
-    Bytes image;
-    std::string error;
-    EXPECT_TRUE(DecodeImage(ImageFormat::Raw, longer, image, error));
-    EXPECT_EQ(image, Bytes(longer.begin(), longer.begin() + 32768));
+    EXPECT_EQ(Decoded(ImageFormat::Raw, longer), Bytes(longer.begin(), longer.begin() + 32768));
     EXPECT_EQ(EncodeImage(ImageFormat::Raw, longer.data(), 300),
               Bytes(longer.begin(), longer.begin() + 300));
 }
 
-TEST(IntelHexFiles, AreWrittenAsSixteenByteRecordsAndTheEndRecord) {
+TEST(RecordFiles, AreWrittenAsSixteenByteRecordsAndTheEndRecord) {
+    Bytes counting(20);
+    std::iota(counting.begin(), counting.end(), 0);
     EXPECT_EQ(Encoded(ImageFormat::IntelHex, {}), ":00000001FF\n");
-    EXPECT_EQ(Encoded(ImageFormat::IntelHex, Counting(20)),
+    EXPECT_EQ(Encoded(ImageFormat::IntelHex, counting),
               ":10000000000102030405060708090A0B0C0D0E0F78\n"
               ":0400100010111213A6\n"
               ":00000001FF\n");
     const std::string end = Encoded(ImageFormat::IntelHex, Bytes(32768, 0xAB));
     EXPECT_EQ(end.substr(end.size() - 56),
               ":107FF000ABABABABABABABABABABABABABABABABD1\n:00000001FF\n");
+    EXPECT_EQ(Encoded(ImageFormat::SRecord, {}), "S9030000FC\n");
+    EXPECT_EQ(Encoded(ImageFormat::SRecord, counting),
+              "S1130000000102030405060708090A0B0C0D0E0F74\n"
+              "S107001010111213A2\n"
+              "S9030000FC\n");
 }
 
 TEST(IntelHexFiles, ReadHandCheckedRecordsWithTheGapsErased) {
@@ -117,22 +117,13 @@ TEST(IntelHexFiles, ReadHandCheckedRecordsWithTheGapsErased) {
     EXPECT_EQ(Decoded(ImageFormat::IntelHex, ":0100020043ba\n:0100000041BE\n:00000001ff"),
               (Bytes{0x41, 0xFF, 0x43}));
     EXPECT_EQ(Decoded(ImageFormat::IntelHex, ":00000001FF\n"), Bytes{});
-}
-
-TEST(IntelHexFiles, AcceptAddressAndStartRecordsCrLfAndBlankLines) {
+    // Address and start records, CR LF and blank lines.
     EXPECT_EQ(Decoded(ImageFormat::IntelHex,
-                      ":020000040000FA\r\n"
-                      "\r\n"
-                      ":020000020000FC\r\n"
-                      ":0400000300000000F9\r\n"
-                      ":04000005000000CD2A\r\n"
-                      "\n"
-                      ":0100000041BE\r\n"
-                      ":00000001FF\r\n"
-                      "\r\n"),
+                      ":020000040000FA\r\n\r\n:020000020000FC\r\n:0400000300000000F9\r\n"
+                      ":04000005000000CD2A\r\n\n:0100000041BE\r\n:00000001FF\r\n\r\n"),
               Bytes{0x41});
     // Segment 0x0100 starts at address 0x1000.
-    Bytes expected(0x1000, 0xFF);
+    expected.assign(0x1000, 0xFF);
     expected.push_back(0x41);
     EXPECT_EQ(Decoded(ImageFormat::IntelHex, ":020000020100FB\n:0100000041BE\n:00000001FF\n"),
               expected);
@@ -140,38 +131,25 @@ TEST(IntelHexFiles, AcceptAddressAndStartRecordsCrLfAndBlankLines) {
     EXPECT_EQ(Decoded(ImageFormat::IntelHex, ":017FFF004140\n:00000001FF\n").size(), 32768u);
 }
 
+// One file for each error and each place in the reader that gives it.
 TEST(IntelHexFiles, MalformedOnesAreRefusedNamingTheLineAndChangeNothing) {
     ExpectRefused(
         ImageFormat::IntelHex,
         {
             {":0100000041BE\n:0100010041BE\n:00000001FF\n", "line 2: bad checksum"},
-            {":01000000G1BE\n:00000001FF\n", "line 1: bad hex digit"},
             {":0100000041BE \n:00000001FF\n", "line 1: bad hex digit"},
             {":0100000041B\n:00000001FF\n", "line 1: odd number of hex digits"},
             {":0200000041BD\n:00000001FF\n", "line 1: wrong record length"},
-            {":00000001\n", "line 1: wrong record length"},
             {":0100000141BD\n", "line 1: wrong record length"},
             {":01000002FFFE\n:00000001FF\n", "line 1: wrong record length"},
-            {"\r\n\n:01800000007F\n:00000001FF\n", "line 3: data beyond 32768 bytes"},
-            {":027FFF0001027D\n:00000001FF\n", "line 1: data beyond 32768 bytes"},
+            {"\r\n\n:027FFF0001027D\n:00000001FF\n", "line 3: data beyond 32768 bytes"},
             {":020000040001F9\n:0100000041BE\n:00000001FF\n", "line 2: data beyond 32768 bytes"},
-            {"", "line 1: no end record"},
             {":0100000041BE\n", "line 2: no end record"},
-            {":0100000041BE\n\n:0100000041BE\n:00000001FF\n", "line 3: overlaps an earlier record"},
             {":020000000102FB\n:0100010041BD\n:00000001FF\n", "line 2: overlaps an earlier record"},
             {":00000006FA\n:00000001FF\n", "line 1: unknown record type"},
             {":00000001FF\n\n:0100000041BE\n", "line 3: data after the end record"},
-            {"0100000041BE\n:00000001FF\n", "line 1: not a record"},
             {"S104000041BA\nS9030000FC\n", "line 1: not a record"},
         });
-}
-
-TEST(SRecordFiles, AreWrittenAsSixteenByteS1RecordsAndS9) {
-    EXPECT_EQ(Encoded(ImageFormat::SRecord, {}), "S9030000FC\n");
-    EXPECT_EQ(Encoded(ImageFormat::SRecord, Counting(20)),
-              "S1130000000102030405060708090A0B0C0D0E0F74\n"
-              "S107001010111213A2\n"
-              "S9030000FC\n");
 }
 
 TEST(SRecordFiles, ReadHandCheckedRecordsWithTheGapsErased) {
@@ -186,7 +164,7 @@ TEST(SRecordFiles, ReadHandCheckedRecordsWithTheGapsErased) {
                 "S9030000FC\n");
     ASSERT_EQ(image.size(), 70u);
     EXPECT_EQ(Bytes(image.begin(), image.begin() + 4), (Bytes{0x7C, 0x08, 0x02, 0xA6}));
-    EXPECT_EQ(TextOf(Bytes(image.begin() + 56, image.end())), std::string("Hello world.\n\0", 14));
+    EXPECT_EQ(Bytes(image.begin() + 56, image.end()), FileOf(std::string("Hello world.\n\0", 14)));
 
     Bytes expected(0x7AF0, 0xFF);
     expected.insert(expected.end(), {0x0A, 0x0A, 0x0D});
@@ -194,9 +172,7 @@ TEST(SRecordFiles, ReadHandCheckedRecordsWithTheGapsErased) {
     EXPECT_EQ(
         Decoded(ImageFormat::SRecord, "S1137AF00A0A0D0000000000000000000000000061\nS9030000FC"),
         expected);
-}
-
-TEST(SRecordFiles, AcceptS2AndS3AddressesThatFitAndEachEndRecord) {
+    // S2 and S3 addresses that fit, and each end record.
     EXPECT_EQ(Decoded(ImageFormat::SRecord, "S2050000004BAF\r\nS804000000FB\r\n"), Bytes{0x4B});
     EXPECT_EQ(Decoded(ImageFormat::SRecord, "S3060000000041B8\n\nS5030001FB\nS70500000000FA\n"),
               Bytes{0x41});
@@ -212,91 +188,104 @@ TEST(SRecordFiles, MalformedOnesAreRefusedNamingTheLineAndChangeNothing) {
             {"S104000041B\nS9030000FC\n", "line 1: odd number of hex digits"},
             {"S105000041BA\nS9030000FC\n", "line 1: wrong record length"},
             {"S10200FD\nS9030000FC\n", "line 1: wrong record length"},
-            {"S9040000\n", "line 1: wrong record length"},
             {"S904000041BA\n", "line 1: wrong record length"},
-            {"S1048000007B\nS9030000FC\n", "line 1: data beyond 32768 bytes"},
             {"S20501000000F9\nS9030000FC\n", "line 1: data beyond 32768 bytes"},
             {"S3080000800000000077\nS9030000FC\n", "line 1: data beyond 32768 bytes"},
-            {"", "line 1: no end record"},
             // As srec_cat writes a binary image unless given a start address.
             {"S104000041BA\nS5030001FB\n", "line 3: no end record"},
             {"S104000041BA\nS2050000004BAF\nS9030000FC\n", "line 2: overlaps an earlier record"},
             {"S4030000FC\nS9030000FC\n", "line 1: unknown record type"},
-            {"S\n", "line 1: unknown record type"},
             {"S9030000FC\nS104000041BA\n", "line 2: data after the end record"},
             {"S104000041BA\nS5030002FA\nS9030000FC\n", "line 2: wrong record count"},
             {":0100000041BE\n:00000001FF\n", "line 1: not a record"},
         });
 }
 
-// srec_cat run through the shell on files in a temporary directory.
-class SrecCatExchange : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (std::system("command -v srec_cat >/dev/null 2>&1") != 0) {
-            GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
-        }
-    }
-    // True when srec_cat ran and succeeded; its messages go to a file of their own.
-    bool SrecCat(const std::string& arguments) {
-        const std::string command =
-            "cd '" + dir.path().string() + "' && srec_cat " + arguments + " 2>srec_cat.messages";
-        return std::system(command.c_str()) == 0;
+// Files go both ways byte exact: srec_cat reads what Korvel writes, and Korvel reads what srec_cat
+// writes, Intel HEX and S-records with S1, S2 and S3 addresses.
+TEST(SrecCatExchange, FilesGoBothWaysByteExact) {
+    if (!OnPath("srec_cat")) {
+        GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
     }
     TempDir dir;
-};
-
-const std::size_t kSizes[] = {16, 333, 32768};
-
-TEST_F(SrecCatExchange, ReadsKorvelsFilesBackByteExact) {
-    for (const std::size_t size : kSizes) {
-        const Bytes image = PatternImage(size, 7);
-        WriteFileBytes(dir.File("chip.hex"),
-                       EncodeImage(ImageFormat::IntelHex, image.data(), size));
-        WriteFileBytes(dir.File("chip.srec"),
-                       EncodeImage(ImageFormat::SRecord, image.data(), size));
-        ASSERT_TRUE(SrecCat("chip.hex -Intel -o hex.bin -Binary")) << size;
-        ASSERT_TRUE(SrecCat("chip.srec -Motorola -o srec.bin -Binary")) << size;
-        EXPECT_EQ(ReadFileBytes(dir.File("hex.bin")), image) << size;
-        EXPECT_EQ(ReadFileBytes(dir.File("srec.bin")), image) << size;
-    }
-}
-
-TEST_F(SrecCatExchange, ItsFilesLoadByteExact) {
-    // The output and the format Korvel reads it as: Intel HEX, and S1, S2 and S3 addresses.
-    const std::pair<const char*, ImageFormat> outputs[] = {
-        {"-Intel", ImageFormat::IntelHex},
-        {"-Motorola -address-length=2 -execution-start-address=0", ImageFormat::SRecord},
-        {"-Motorola -address-length=3 -execution-start-address=0", ImageFormat::SRecord},
-        {"-Motorola -address-length=4 -execution-start-address=0", ImageFormat::SRecord},
+    // Each format, srec_cat's name for it, and how srec_cat is to write it.
+    const std::tuple<ImageFormat, const char*, const char*> formats[] = {
+        {ImageFormat::IntelHex, "-Intel", ""},
+        {ImageFormat::SRecord, "-Motorola", "-address-length=2 -execution-start-address=0"},
+        {ImageFormat::SRecord, "-Motorola", "-address-length=3 -execution-start-address=0"},
+        {ImageFormat::SRecord, "-Motorola", "-address-length=4 -execution-start-address=0"},
     };
-    for (const std::size_t size : kSizes) {
-        const Bytes image = PatternImage(size, 8);
+    // srec_cat in the directory; true when it succeeded.
+    const auto srecCat = [&dir](const std::string& arguments) {
+        return std::system(("cd '" + dir.path().string() + "' && srec_cat " + arguments).c_str()) ==
+               0;
+    };
+    for (const std::size_t size : {16, 333, 32768}) {
+        const Bytes image = PatternImage(size, 7);
         WriteFileBytes(dir.File("chip.bin"), image);
-        for (const auto& [output, format] : outputs) {
-            ASSERT_TRUE(SrecCat("chip.bin -Binary -o chip.txt " + std::string(output)));
-            Bytes loaded;
-            std::string error;
-            EXPECT_TRUE(DecodeImage(format, ReadFileBytes(dir.File("chip.txt")), loaded, error))
-                << output << " " << size << ": " << error;
-            EXPECT_EQ(loaded, image) << output << " " << size;
+        for (const auto& [format, name, writing] : formats) {
+            const std::string as = std::string(name) + " " + writing;
+            WriteFileBytes(dir.File("korvel.txt"), EncodeImage(format, image.data(), size));
+            ASSERT_TRUE(srecCat("korvel.txt " + std::string(name) + " -o back.bin -Binary"));
+            ASSERT_TRUE(srecCat("chip.bin -Binary -o its.txt " + as)) << as;
+            EXPECT_EQ(ReadFileBytes(dir.File("back.bin")), image) << as << size;
+            EXPECT_EQ(Decoded(format, ReadFileBytes(dir.File("its.txt"))), image) << as << size;
         }
     }
 }
 
-TEST_F(SrecCatExchange, ItsFilesWithGapsLoadErasedBetweenTheRecords) {
-    ASSERT_TRUE(
-        SrecCat("-generate 0x100 0x110 -constant 0x41 -generate 0x7FFE 0x8000 "
-                "-constant 0x42 -o gaps.hex -Intel"));
-    Bytes expected(0x7FFE, 0xFF);
-    std::fill(expected.begin() + 0x100, expected.begin() + 0x110, 0x41);
-    expected.insert(expected.end(), {0x42, 0x42});
-    Bytes loaded;
-    std::string error;
-    EXPECT_TRUE(
-        DecodeImage(ImageFormat::IntelHex, ReadFileBytes(dir.File("gaps.hex")), loaded, error))
-        << error;
-    EXPECT_EQ(loaded, expected);
+// "crc sha" of the bytes, in lower-case hex, as Python prints them.
+std::string Sums(const Bytes& bytes) {
+    return Crc32Hex(bytes.data(), bytes.size()) + " " + Sha256Hex(bytes.data(), bytes.size());
+}
+
+std::string SumsOf(const std::string& text) {
+    return Sums(FileOf(text));
+}
+
+TEST(Checksums, GiveTheStandardCheckValues) {
+    EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>("123456789"), 9), 0xCBF43926u);
+    EXPECT_EQ(SumsOf("123456789"),
+              "cbf43926 15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225");
+    EXPECT_EQ(SumsOf(""),
+              "00000000 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(SumsOf("abc").substr(9),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(SumsOf("The quick brown fox jumps over the lazy dog").substr(0, 8), "414fa339");
+    // 56 bytes: the length no longer fits in the block, so the padding takes a second one.
+    EXPECT_EQ(SumsOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq").substr(9),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+}
+
+TEST(Checksums, OfAWhole24C256Image) {
+    // Byte k is k % 251. The values were computed with Python 3:
+    //   d = bytes(k % 251 for k in range(32768))
+    //   '%08x' % zlib.crc32(d), hashlib.sha256(d).hexdigest()
+    Bytes image(32768);
+    for (std::size_t k = 0; k < image.size(); ++k) {
+        image[k] = static_cast<std::uint8_t>(k % 251);
+    }
+    EXPECT_EQ(Sums(image),
+              "eeff4e7e 09fed9cbfb98b6ab0f3e8ff63b7b1f9b0e07d58b225295c78fdc023cc4985a72");
+}
+
+TEST(Checksums, AgreeWithPythonsZlibAndHashlibOnRealFiles) {
+    if (!OnPath("python3")) {
+        GTEST_SKIP() << "python3 is not installed";
+    }
+    TempDir dir;
+    // Around each edge of SHA-256's 64-byte blocks and its 55-byte room for the length, and a
+    // whole 24C256.
+    for (const std::size_t size : {1, 55, 56, 63, 64, 65, 119, 120, 128, 32768}) {
+        const Bytes image = PatternImage(size, 9);
+        WriteFileBytes(dir.File("image.bin"), image);
+        const ToolRun python =
+            RunTool({"python3", "-c",
+                     "import sys, zlib, hashlib; d = open(sys.argv[1], 'rb').read(); "
+                     "print('%08x %s' % (zlib.crc32(d), hashlib.sha256(d).hexdigest()))",
+                     dir.File("image.bin")});
+        EXPECT_EQ(python.out, Sums(image) + "\n") << size;
+    }
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ struct FakeMachine {
     }
     std::string Sys(const std::string& name) const { return root.File("sys/class/tty/" + name); }
     std::string Dev(const std::string& name) const { return root.File("dev/" + name); }
+    std::string Found(const std::string& name) const { return Dev(name) + " found"; }
     // "device origin", COM1 first.
     Texts Ports() const {
         Texts ports;
@@ -59,7 +60,7 @@ TEST(PortMap, BuiltInPortsThatAreThereComeFirstThenAdaptersByTheirStableNames) {
 
     FakeMachine laptop;
     laptop.Adapter("ttyUSB0", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
-    EXPECT_EQ(laptop.Ports(), (Texts{laptop.Dev("ttyUSB0") + " found", " none", " none", " none"}));
+    EXPECT_EQ(laptop.Ports(), (Texts{laptop.Found("ttyUSB0"), " none", " none", " none"}));
 
     // by-id names order the adapters, whatever the kernel numbered them; ttyS10 after ttyS2.
     FakeMachine desk;
@@ -68,9 +69,8 @@ TEST(PortMap, BuiltInPortsThatAreThereComeFirstThenAdaptersByTheirStableNames) {
     desk.Uart("ttyS1", 0);
     desk.Adapter("ttyUSB0", "usb-Prolific_PL2303-if00-port0");
     desk.Adapter("ttyACM3", "usb-Arduino_Uno_8543-if00");
-    EXPECT_EQ(desk.Ports(),
-              (Texts{desk.Dev("ttyS2") + " found", desk.Dev("ttyS10") + " found",
-                     desk.Dev("ttyACM3") + " found", desk.Dev("ttyUSB0") + " found"}));
+    EXPECT_EQ(desk.Ports(), (Texts{desk.Found("ttyS2"), desk.Found("ttyS10"), desk.Found("ttyACM3"),
+                                   desk.Found("ttyUSB0")}));
 
     // Adapters without a by-id name come last, by name; a fifth port finds no place.
     FakeMachine crowded;
@@ -79,9 +79,8 @@ TEST(PortMap, BuiltInPortsThatAreThereComeFirstThenAdaptersByTheirStableNames) {
     crowded.Adapter("ttyUSB0", "usb-FTDI-if00-port0");
     crowded.Uart("ttyS0", 4);
     crowded.Uart("ttyS3", 4);
-    EXPECT_EQ(crowded.Ports(),
-              (Texts{crowded.Dev("ttyS0") + " found", crowded.Dev("ttyS3") + " found",
-                     crowded.Dev("ttyUSB0") + " found", crowded.Dev("ttyACM0") + " found"}));
+    EXPECT_EQ(crowded.Ports(), (Texts{crowded.Found("ttyS0"), crowded.Found("ttyS3"),
+                                      crowded.Found("ttyUSB0"), crowded.Found("ttyACM0")}));
 }
 
 TEST(PortMap, FourRealUartsAreTtyS0ToTtyS3AndTheEnvironmentWinsForItsEntry) {
@@ -90,16 +89,14 @@ TEST(PortMap, FourRealUartsAreTtyS0ToTtyS3AndTheEnvironmentWinsForItsEntry) {
         pc.Uart(uart, 4);
     }
     EXPECT_EQ(pc.Ports(),
-              (Texts{pc.root.File("dev/ttyS0") + " found", pc.root.File("dev/ttyS1") + " found",
-                     pc.root.File("dev/ttyS2") + " found", pc.root.File("dev/ttyS3") + " found"}));
+              (Texts{pc.Found("ttyS0"), pc.Found("ttyS1"), pc.Found("ttyS2"), pc.Found("ttyS3")}));
 
     setenv("KORVEL_COM2", "/dev/ttyUSB7", 1);
     setenv("KORVEL_COM4", "", 1);  // empty: as if unset
     PortNames names(pc.root.path());
     names.Name(3, "./com3");
-    EXPECT_EQ(pc.Ports(),
-              (Texts{pc.root.File("dev/ttyS0") + " found", "/dev/ttyUSB7 environment",
-                     pc.root.File("dev/ttyS2") + " found", pc.root.File("dev/ttyS3") + " found"}));
+    EXPECT_EQ(pc.Ports(), (Texts{pc.Found("ttyS0"), "/dev/ttyUSB7 environment", pc.Found("ttyS2"),
+                                 pc.Found("ttyS3")}));
     EXPECT_EQ(names.Device(3), "./com3");
     EXPECT_EQ(names.Device(2), "/dev/ttyUSB7");
     EXPECT_EQ(names.Device(0), "");

@@ -16,12 +16,20 @@ I2cEeprom Blank(const char* type) {
     return I2cEeprom(*FindChip(type), {});
 }
 
+// A start with this device address at `nowNs`, then these bytes: true when the chip acknowledged
+// every one.
+bool Sent(I2cEeprom& chip, std::uint8_t device, const std::vector<std::uint8_t>& bytes,
+          std::uint64_t nowNs = 0) {
+    bool acknowledged = chip.Start(device, nowNs);
+    for (const std::uint8_t byte : bytes) {
+        acknowledged = chip.Write(byte) && acknowledged;
+    }
+    return acknowledged;
+}
+
 TEST(ChipModel, TwoAddressBytesGoHighByteFirst) {
     I2cEeprom chip = Blank("24C256");
-    EXPECT_TRUE(chip.Start(0xA0, 0));
-    EXPECT_TRUE(chip.Write(0x12));
-    EXPECT_TRUE(chip.Write(0x34));
-    EXPECT_TRUE(chip.Write(0x5A));
+    EXPECT_TRUE(Sent(chip, 0xA0, {0x12, 0x34, 0x5A}));
     chip.Stop(0);
     EXPECT_EQ(chip.Contents()[0x1234], 0x5A);
     EXPECT_EQ(chip.Contents()[0x3412], 0xFF);
@@ -29,9 +37,7 @@ TEST(ChipModel, TwoAddressBytesGoHighByteFirst) {
     EXPECT_FALSE(chip.TakeChanged());
 
     // Random read: the address in a write, a repeated start with the read bit, one byte.
-    EXPECT_TRUE(chip.Start(0xA0, 10 * kMs));
-    EXPECT_TRUE(chip.Write(0x12));
-    EXPECT_TRUE(chip.Write(0x34));
+    EXPECT_TRUE(Sent(chip, 0xA0, {0x12, 0x34}, 10 * kMs));
     EXPECT_TRUE(chip.Start(0xA1, 10 * kMs));
     EXPECT_EQ(chip.Read(), 0x5A);
     EXPECT_EQ(chip.Read(), 0xFF);  // sequential read goes on at 0x1235
@@ -39,9 +45,7 @@ TEST(ChipModel, TwoAddressBytesGoHighByteFirst) {
 
 TEST(ChipModel, BlockBitsRideInTheDeviceAddress) {
     I2cEeprom chip = Blank("24C16");
-    EXPECT_TRUE(chip.Start(0xAE, 0));  // block 7
-    EXPECT_TRUE(chip.Write(0x01));
-    EXPECT_TRUE(chip.Write(0x77));
+    EXPECT_TRUE(Sent(chip, 0xAE, {0x01, 0x77}));  // block 7
     chip.Stop(0);
     EXPECT_EQ(chip.Contents().size(), 2048u);
     EXPECT_EQ(chip.Contents()[0x701], 0x77);
@@ -58,9 +62,7 @@ TEST(ChipModel, BlockBitsRideInTheDeviceAddress) {
 
 TEST(ChipModel, WriteCycleOfFiveMillisecondsWithoutAcknowledge) {
     I2cEeprom chip = Blank("24C02");
-    ASSERT_TRUE(chip.Start(0xA0, 0));
-    chip.Write(0x10);
-    chip.Write(0x00);
+    ASSERT_TRUE(Sent(chip, 0xA0, {0x10, 0x00}));
     chip.Stop(1 * kMs);
     EXPECT_FALSE(chip.Start(0xA0, 1 * kMs));
     EXPECT_FALSE(chip.Start(0xA1, 5 * kMs + kMs / 2));
@@ -72,9 +74,7 @@ TEST(ChipModel, WriteCycleOfFiveMillisecondsWithoutAcknowledge) {
 
 TEST(ChipModel, TakesOneByteAtATimeAndOnlyAtTheStop) {
     I2cEeprom chip = Blank("24C02");
-    ASSERT_TRUE(chip.Start(0xA0, 0));
-    chip.Write(0x20);
-    chip.Write(0x01);
+    ASSERT_TRUE(Sent(chip, 0xA0, {0x20, 0x01}));
     EXPECT_FALSE(chip.Write(0x02));    // a second data byte is not taken
     EXPECT_TRUE(chip.Start(0xA0, 0));  // a repeated start abandons the write
     chip.Stop(0);
@@ -84,9 +84,7 @@ TEST(ChipModel, TakesOneByteAtATimeAndOnlyAtTheStop) {
     // Contents longer than the chip are cut; addresses wrap at its size.
     I2cEeprom tiny(*FindChip("24C00"), std::vector<std::uint8_t>(100, 0x00));
     EXPECT_EQ(tiny.Contents().size(), 16u);
-    ASSERT_TRUE(tiny.Start(0xA0, 0));
-    tiny.Write(0x13);  // address 3 of 16
-    tiny.Write(0x99);
+    ASSERT_TRUE(Sent(tiny, 0xA0, {0x13, 0x99}));  // address 3 of 16
     tiny.Stop(0);
     EXPECT_EQ(tiny.Contents()[3], 0x99);
 }

@@ -13,11 +13,8 @@ using korvel::sim::FindChip;
 
 constexpr std::uint64_t kCyclesPerMs = AvrBoard::kClockHz / 1000;
 
-struct Reply {
-    std::uint8_t byte;
-    double ms;  // since reset, when the firmware started to send it
-};
-
+// The board with its chip (none for an empty socket), and what it has sent: each byte, and when
+// the firmware started to send it, in milliseconds since reset.
 class SimulatedBoard {
   public:
     explicit SimulatedBoard(const char* chip, bool stuckBus = false) {
@@ -29,7 +26,8 @@ class SimulatedBoard {
         board_ = AvrBoard::Create(setup, error);
         EXPECT_TRUE(board_) << error;
         board_->OnSend([this](std::uint8_t byte) {
-            replies_.push_back({byte, static_cast<double>(board_->Cycle()) / kCyclesPerMs});
+            sent.push_back(byte);
+            sentMs.push_back(Ms());
         });
     }
 
@@ -42,20 +40,13 @@ class SimulatedBoard {
         ASSERT_TRUE(board_->RunUntil(static_cast<std::uint64_t>(ms * kCyclesPerMs)));
     }
     double Ms() const { return static_cast<double>(board_->Cycle()) / kCyclesPerMs; }
-
-    std::vector<std::uint8_t> Bytes() const {
-        std::vector<std::uint8_t> bytes;
-        for (const Reply& reply : replies_) {
-            bytes.push_back(reply.byte);
-        }
-        return bytes;
-    }
-    const std::vector<Reply>& Replies() const { return replies_; }
     const std::vector<std::uint8_t>& Chip() { return board_->Chip()->Contents(); }
+
+    std::vector<std::uint8_t> sent;
+    std::vector<double> sentMs;
 
   private:
     std::unique_ptr<AvrBoard> board_;
-    std::vector<Reply> replies_;
 };
 
 TEST(Firmware, AnswersTheVersionWithin100MsOfReset) {
@@ -63,10 +54,10 @@ TEST(Firmware, AnswersTheVersionWithin100MsOfReset) {
     board.RunUntilMs(1);
     board.Send({'F'});
     board.RunUntilMs(100);
-    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{'1', '.', '0'}));
+    ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{'1', '.', '0'}));
     // 9615 baud (16 MHz / 16 / 104), ten bits a byte: 1.040 ms from one byte to the next.
-    EXPECT_NEAR(board.Replies()[1].ms - board.Replies()[0].ms, 1.040, 0.002);
-    EXPECT_NEAR(board.Replies()[2].ms - board.Replies()[1].ms, 1.040, 0.002);
+    EXPECT_NEAR(board.sentMs[1] - board.sentMs[0], 1.040, 0.002);
+    EXPECT_NEAR(board.sentMs[2] - board.sentMs[1], 1.040, 0.002);
 }
 
 TEST(Firmware, ReadsThroughTheBusAt100KHz) {
@@ -75,12 +66,12 @@ TEST(Firmware, ReadsThroughTheBusAt100KHz) {
     const double sent = board.Ms();
     board.Send({'T', 0x00, 'C', 0xA0, 'R', 0x05});
     board.RunUntilMs(20);
-    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF}));
+    ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF}));
     // Six bytes on the line take 6 * 1.040 ms. On the bus then: start, device address, address,
     // repeated start, device address, data: 2 * 10 us + 4 * 90 us at 100 kHz.
     const double lineEnd = sent + 6 * 1.040;
-    EXPECT_GT(board.Replies()[0].ms, lineEnd + 0.380);
-    EXPECT_LT(board.Replies()[0].ms, lineEnd + 0.500);
+    EXPECT_GT(board.sentMs[0], lineEnd + 0.380);
+    EXPECT_LT(board.sentMs[0], lineEnd + 0.500);
 }
 
 TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
@@ -89,7 +80,7 @@ TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
     // The read and the version request come in during the write and its write cycle.
     board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05, 0x5A, 'R', 0x05, 'F', 'R', 0x06});
     board.RunUntilMs(60);
-    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0x5A, 0x5A, '1', '.', '0', 0xFF}));
+    EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0x5A, 0x5A, '1', '.', '0', 0xFF}));
     EXPECT_EQ(board.Chip()[5], 0x5A);
 }
 
@@ -100,7 +91,7 @@ TEST(Firmware, DropsACommandCutOffMidway) {
     board.RunUntilMs(400);
     board.Send({'F'});
     board.RunUntilMs(420);
-    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{'1', '.', '0'}));
+    EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{'1', '.', '0'}));
     EXPECT_EQ(board.Chip()[5], 0xFF);
 }
 
@@ -112,9 +103,9 @@ TEST(Firmware, EmptySocketReadsFFAndFailsWritesAfter20Ms) {
     board.Send({'W', 0x00, 0x00, 0x5A});
     const double sent = board.Ms();
     board.RunUntilMs(100);
-    ASSERT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF, 0xA5}));
+    ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF, 0xA5}));
     // Four bytes on the line (4.2 ms), then 20 ms of asking for an acknowledge.
-    const double answeredAfter = board.Replies()[1].ms - sent;
+    const double answeredAfter = board.sentMs[1] - sent;
     EXPECT_GT(answeredAfter, 24.0);
     EXPECT_LT(answeredAfter, 30.0);
 }
@@ -126,10 +117,10 @@ TEST(Firmware, StuckBusGivesBoundedAnswers) {
     board.RunUntilMs(30);
     board.Send({'W', 0x34, 0x12, 0x00, 'F'});
     board.RunUntilMs(80);
-    EXPECT_EQ(board.Bytes(), (std::vector<std::uint8_t>{0xFF, 0xFF, '1', '.', '0'}));
-    ASSERT_EQ(board.Replies().size(), 5u);
-    EXPECT_LT(board.Replies()[0].ms, 20.0);
-    EXPECT_LT(board.Replies()[1].ms, 50.0);
+    EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF, 0xFF, '1', '.', '0'}));
+    ASSERT_EQ(board.sentMs.size(), 5u);
+    EXPECT_LT(board.sentMs[0], 20.0);
+    EXPECT_LT(board.sentMs[1], 50.0);
 }
 
 }  // namespace

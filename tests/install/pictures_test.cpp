@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/install/ToolRun.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 
 namespace korvel {
 

@@ -21,7 +21,6 @@ inline std::vector<std::string> ChipOptions(const char* chip, std::vector<std::s
 struct BoardSession {
     explicit BoardSession(const char* chip, const std::vector<std::string>& more = {})
         : sim(ChipOptions(chip, more)) {
-        sim.ServeAsPort(2);
         dlg.OnInitDialog();
         dlg.m_DeviceCombo.SelectedByUser(FindDevice(chip));
         dlg.OnSelchangeDeviceCombo();

@@ -12,13 +12,17 @@ namespace korvel {
 // The user at the dialog, played by a test: answers message boxes and file dialogs from its
 // scripts and keeps what it was shown. `shown` lists in order each box, as "Title style: text",
 // and each file dialog, as "open" or "save" followed by the first pattern of each file type
-// offered ("save *.bin"); `pushes` holds every push of the four status texts. A box gets the next
-// answer, or IDOK (IDYES for a yes/no box) once the script has run out; a file dialog gets the
-// next path, or "" (a cancel).
+// offered ("save *.bin"); `boxes` the boxes alone. `pushes` holds every push of the four status
+// texts, and `actions` their action lines. A box gets the next answer, or IDOK (IDYES for a
+// yes/no box) once the script has run out; a file dialog gets the next path, or "" (a cancel).
 struct ScriptedUser : DialogHost, FileDialogView {
-    void ShowStatusTexts(const StatusTexts& texts) override { pushes.push_back(texts); }
+    void ShowStatusTexts(const StatusTexts& texts) override {
+        pushes.push_back(texts);
+        actions.push_back(texts.action);
+    }
     int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override {
         shown.push_back(title + " " + std::to_string(style) + ": " + text);
+        boxes.push_back(shown.back());
         if (answers.empty()) {
             return (style & MB_YESNO) != 0 ? IDYES : IDOK;
         }
@@ -32,28 +36,12 @@ struct ScriptedUser : DialogHost, FileDialogView {
     std::string ChooseFileToSave(const std::vector<FileFilter>& filters) override {
         return Choose("save", filters);
     }
-
-    // The boxes among what was shown (a file dialog's entry starts with "open " or "save ").
-    std::vector<std::string> Boxes() const {
-        std::vector<std::string> boxes;
-        for (const std::string& entry : shown) {
-            if (entry.rfind("open ", 0) != 0 && entry.rfind("save ", 0) != 0) {
-                boxes.push_back(entry);
-            }
-        }
-        return boxes;
-    }
     const StatusTexts& Last() const { return pushes.back(); }
-    std::vector<std::string> ActionTexts() const {
-        std::vector<std::string> texts;
-        for (const StatusTexts& push : pushes) {
-            texts.push_back(push.action);
-        }
-        return texts;
-    }
 
     std::vector<std::string> shown;
+    std::vector<std::string> boxes;
     std::vector<StatusTexts> pushes;
+    std::vector<std::string> actions;
     std::deque<int> answers;
     std::deque<std::string> paths;
 

@@ -46,6 +46,7 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options,
     if (!started_) {
         std::fprintf(stderr, "korvel-boardsim did not start: %s\n", line);
     }
+    ServeAsPort(2);
 }
 
 SimulatorProcess::~SimulatorProcess() {

@@ -16,7 +16,7 @@ namespace korvel {
 class SimulatorProcess {
   public:
     // Starts the board simulator, or another simulated board that takes the same options for
-    // its link, trace and dump.
+    // its link, trace and dump, as the board on port COM2, where the program looks first.
     explicit SimulatorProcess(const std::vector<std::string>& options = {},
                               const std::string& program = KORVEL_BOARDSIM);
     ~SimulatorProcess();
@@ -27,7 +27,7 @@ class SimulatorProcess {
     bool Started() const { return started_; }
     const std::string& Link() const { return link_; }
     std::string File(const std::string& name) const { return dir_.File(name); }
-    // Points port COMn of the program at this simulator.
+    // Points port COMn of the program at this simulator as well.
     void ServeAsPort(int portNumber) const;
 
     // Ends the simulator as a user would (SIGTERM) and waits for it; the dump is then complete.

@@ -11,8 +11,9 @@
 
 namespace korvel {
 
-ShownWindow::ShownWindow()
-    : window_(std::make_unique<KorvelWindow>(WindowServices{&boxes_, &user})) {
+ShownWindow::ShownWindow(bool realFileDialogs)
+    : window_(
+          std::make_unique<KorvelWindow>(WindowServices{this, realFileDialogs ? nullptr : &user})) {
     window_->Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window_->Window()));
 }

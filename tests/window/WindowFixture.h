@@ -13,23 +13,12 @@
 
 namespace korvel {
 
-// The window's message boxes, answered by the scripted user.
-class ScriptedBoxes : public MessageBoxPresenter {
-  public:
-    explicit ScriptedBoxes(ScriptedUser& user) : user_(user) {}
-    int Show(QWidget&, const std::string& text, const std::string& title, unsigned style) override {
-        return user_.ShowMessageBox(text, title, style);
-    }
-
-  private:
-    ScriptedUser& user_;
-};
-
 // The main window as a user meets it: built, initialised and shown, with message boxes and
-// file dialogs answered by the test. Point KORVEL_COM2 (or another port) at a simulator first.
-class ShownWindow {
+// file dialogs answered by the test, or the toolkit's own file dialogs. Point KORVEL_COM2 (or
+// another port) at a simulator first.
+class ShownWindow : MessageBoxPresenter {
   public:
-    ShownWindow();
+    explicit ShownWindow(bool realFileDialogs = false);
 
     KorvelWindow* operator->() { return window_.get(); }
     QWidget* Control(int id) { return window_->Window().Control(id); }
@@ -44,7 +33,10 @@ class ShownWindow {
     ScriptedUser user;
 
   private:
-    ScriptedBoxes boxes_{user};
+    int Show(QWidget&, const std::string& text, const std::string& title, unsigned style) override {
+        return user.ShowMessageBox(text, title, style);
+    }
+
     std::unique_ptr<KorvelWindow> window_;
 };
 

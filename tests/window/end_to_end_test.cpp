@@ -21,7 +21,6 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     const std::vector<std::uint8_t> chip = PatternImage(256, 3);
     WriteFileBytes(files.File("chip.bin"), chip);
     SimulatorProcess sim({"--chip", "24C02", "--image", files.File("chip.bin")});
-    sim.ServeAsPort(2);
     std::optional<ShownWindow> shown(std::in_place);
     ShownWindow& window = *shown;
     ASSERT_EQ(window.Text(IDC_HWSTAT), "Hardware v2.1");
@@ -72,59 +71,44 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     EXPECT_EQ(sim.Dump(), written);
 }
 
-TEST(Busy, CloseRequestsEscAndClicksDuringAReadChangeNothing) {
+TEST(Busy, CloseRequestsKeysClicksAndFocusStayAsTheyWereDuringARead) {
     // Two milliseconds a byte make a Read of about a second.
     SimulatorProcess sim({"--chip", "24C02", "--delay-ms", "2"});
-    sim.ServeAsPort(2);
     ShownWindow window;
     TemplateDialog& dialog = window->Window();
     bool finished = false;
     QObject::connect(&dialog, &QDialog::finished, [&] { finished = true; });
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWidget* const open = window.Control(IDC_OPENBUTTON);
+    open->setFocus(Qt::TabFocusReason);
 
     QString actionLineThen;
+    QWidget* focusThen = nullptr;
     QTimer::singleShot(300, &dialog, [&] {
         actionLineThen = window.Text(IDC_STATUS);
         EXPECT_FALSE(dialog.close());
         QTest::keyClick(&dialog, Qt::Key_Escape);
-        window.Click(IDC_SAVEBUTTON);
-        window.Click(IDC_READBUTTON);
+        for (const int id : {IDC_SAVEBUTTON, IDC_READBUTTON, IDC_DEVICECOMBO, IDC_PORTCOMBO}) {
+            window.Click(id);
+        }
+        focusThen = QApplication::focusWidget();
     });
+    // A command button takes no focus from a click: Open keeps it.
     window.Click(IDC_READBUTTON);
 
     // The timer ran while the Read held the window: it kept answering.
     EXPECT_TRUE(actionLineThen.startsWith("Reading... ")) << actionLineThen.toStdString();
     EXPECT_FALSE(finished);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one Read, not two";
+    EXPECT_EQ(focusThen, open) << "during the Read";
+    EXPECT_EQ(QApplication::focusWidget(), open) << "after the Read";
 
     // Afterwards the window takes input again.
     window.Click(IDC_SAVEBUTTON);
     EXPECT_EQ(window.user.shown, std::vector<std::string>{"save *.bin"});
     dialog.close();
     EXPECT_TRUE(finished);
-}
-
-TEST(Busy, AClickDuringAReadLeavesTheKeyboardFocusWhereItWas) {
-    SimulatorProcess sim({"--chip", "24C02", "--delay-ms", "2"});
-    sim.ServeAsPort(2);
-    ShownWindow window;
-    TemplateDialog& dialog = window->Window();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    QWidget* const open = window.Control(IDC_OPENBUTTON);
-    open->setFocus(Qt::TabFocusReason);
-
-    QWidget* focusThen = nullptr;
-    QTimer::singleShot(300, &dialog, [&] {
-        window.Click(IDC_DEVICECOMBO);
-        window.Click(IDC_PORTCOMBO);
-        focusThen = QApplication::focusWidget();
-    });
-    // A command button takes no focus from a click: Open keeps it.
-    window.Click(IDC_READBUTTON);
-
-    EXPECT_EQ(focusThen, open) << "during the Read";
-    EXPECT_EQ(QApplication::focusWidget(), open) << "after the Read";
-    EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "the Read ran";
 }
 
 }  // namespace

@@ -53,7 +53,6 @@ TEST(StartUp, TextsSelectionsAndButtonsWithAndWithoutABoardOnCom2) {
         setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
         if (!start.board.empty()) {
             sim.emplace(start.board);
-            sim->ServeAsPort(2);
         }
         ShownWindow window;
         QStringList texts = {window->Window().windowTitle(),
@@ -79,7 +78,6 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     setenv("KORVEL_VIEWER", "true", 1);
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     SimulatorProcess sim({"--chip", "24C02"});
-    sim.ServeAsPort(2);
     ShownWindow window;
     TempDir temp;
     window->Dialog().tempdir = temp.path().string();
@@ -145,7 +143,6 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
 // afresh each time, so that a device named (or plugged in) meanwhile shows.
 TEST(PortList, EntriesNameTheirDevicesWhenTheListOpens) {
     SimulatorProcess sim({"--chip", "24C02"});
-    sim.ServeAsPort(2);
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     ShownWindow window;
     QComboBox& ports = window.List(IDC_PORTCOMBO);

@@ -19,16 +19,15 @@ namespace korvel {
 
 namespace {
 
-TEST(FileFilters, BecomeQtNameFiltersWithPatternsQtUnderstands) {
+// File types become Qt's name filters, with patterns Qt understands; Save gives a name without
+// extension the extension of its file type.
+TEST(FileFilters, BecomeQtNameFiltersAndGiveNamesToSaveTheirExtension) {
     CCommonDialog1 files;
     files.SetFilter("Binary files (*.bin)|*.bin|All files (*.*)|*.*");
     EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Binary files (*.bin)", "All files (*)"}));
     files.SetFilter("Images|*.bin;*.rom");
     EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Images (*.bin *.rom)"}));
-}
 
-TEST(FileFilters, SaveGivesANameWithoutExtensionTheExtensionOfItsFileType) {
-    CCommonDialog1 files;
     files.SetFilter("Binary files (*.bin)|*.bin");
     const std::pair<const char*, const char*> names[] = {
         {"/home/user/dump", "/home/user/dump.bin"},
@@ -68,63 +67,54 @@ TEST(PathLine, ALineTooLongLosesDirectoriesFromTheMiddleThenTheStartOfTheName) {
     EXPECT_EQ(ElidePathLine("File: /my documents/x.bin", 20, length), "File: /\u2026/x.bin");
 }
 
-TEST(MessageBoxes, StyleFlagsChooseButtonsAndIconAndThePressedButtonComesBack) {
-    const QMessageBox::StandardButtons yesNo = QMessageBox::Yes | QMessageBox::No;
-    // The button pressed is the one for the answer; Yes by Enter, for it is the default.
-    const std::tuple<unsigned, QMessageBox::Icon, QMessageBox::StandardButtons, int> cases[] = {
-        {MB_OK, QMessageBox::NoIcon, QMessageBox::Ok, IDOK},
-        {MB_OK | MB_ICONEXCLAMATION, QMessageBox::Warning, QMessageBox::Ok, IDOK},
-        {MB_YESNO | MB_ICONSTOP, QMessageBox::Critical, yesNo, IDYES},
-        {MB_YESNO | MB_ICONSTOP, QMessageBox::Critical, yesNo, IDNO},
-    };
-    QDialog owner;
-    owner.show();
-    QtMessageBoxPresenter presenter;
-    for (const auto& [style, icon, buttons, answer] : cases) {
-        // Structured bindings are captured by copy: C++17 does not capture them otherwise.
-        QTimer::singleShot(0, &owner, [icon = icon, buttons = buttons, answer = answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->icon(), icon);
-            EXPECT_EQ(box->standardButtons(), buttons);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            if (answer == IDYES) {
-                QTest::keyClick(box, Qt::Key_Return);
-            } else {
-                box->button(answer == IDNO ? QMessageBox::No : QMessageBox::Ok)->click();
-            }
-        });
-        EXPECT_EQ(presenter.Show(owner, "File exist. Overwrite ?\n<b>", "Warning", style), answer)
-            << style;
-    }
-}
-
-TEST(MessageBoxes, AreWideEnoughForTheirTitlesAndTheWindowButtons) {
+// The style chooses the buttons and the icon, the button pressed comes back, and the box is wide
+// enough for its title and the window buttons.
+TEST(MessageBoxes, StyleFlagsChooseButtonsAndIconAndEveryBoxFitsItsTitle) {
     // Window managers often draw titles in bold.
     QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     titleFont.setBold(true);
     // A title bar also holds the window icon and three buttons, each at least a small icon wide.
     constexpr int kButtonsWidth = 4 * 16;
-    const std::pair<const char*, const char*> boxes[] = {
-        {"Verify ok", "Verify"},
-        {"Device is blank", "Blank check"},
-        {"Write error !", "Write"},
-        {"Transmission error !", "Error"},
-        {"File exist. Overwrite ?", "Warning"},
+    struct Box {
+        unsigned style;
+        const char* text;
+        const char* title;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        int answer;  // Yes by Enter, for it is the default; the others by their buttons
+    };
+    const QMessageBox::StandardButtons ok = QMessageBox::Ok,
+                                       yesNo = QMessageBox::Yes | QMessageBox::No;
+    const Box boxes[] = {
+        {MB_OK, "Verify ok", "Verify", QMessageBox::NoIcon, ok, IDOK},
+        {MB_OK, "Device is blank", "Blank check", QMessageBox::NoIcon, ok, IDOK},
+        {MB_OK, "Write error !", "Write", QMessageBox::NoIcon, ok, IDOK},
+        {MB_OK, "Transmission error !", "Error", QMessageBox::NoIcon, ok, IDOK},
+        {MB_OK, "File exist. Overwrite ?", "Warning", QMessageBox::NoIcon, ok, IDOK},
+        {MB_OK | MB_ICONEXCLAMATION, "<b>", "Warning", QMessageBox::Warning, ok, IDOK},
+        {MB_YESNO | MB_ICONSTOP, "<b>", "Warning", QMessageBox::Critical, yesNo, IDYES},
+        {MB_YESNO | MB_ICONSTOP, "<b>", "Warning", QMessageBox::Critical, yesNo, IDNO},
     };
     QDialog owner;
     owner.show();
     QtMessageBoxPresenter presenter;
-    for (const auto& [text, title] : boxes) {
-        const int needed = QFontMetrics(titleFont).horizontalAdvance(title) + kButtonsWidth;
-        QTimer::singleShot(0, &owner, [needed] {
-            QWidget* box = QApplication::activeModalWidget();
-            ASSERT_NE(box, nullptr);
-            EXPECT_GE(box->minimumWidth(), needed) << box->windowTitle().toStdString();
-            EXPECT_GE(box->width(), needed) << box->windowTitle().toStdString();
-            QTest::keyClick(box, Qt::Key_Return);
+    for (const Box& box : boxes) {
+        const int needed = QFontMetrics(titleFont).horizontalAdvance(box.title) + kButtonsWidth;
+        QTimer::singleShot(0, &owner, [&box, needed] {
+            auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(shown->icon(), box.icon);
+            EXPECT_EQ(shown->standardButtons(), box.buttons);
+            EXPECT_EQ(shown->textFormat(), Qt::PlainText);
+            EXPECT_GE(shown->minimumWidth(), needed) << box.title;
+            EXPECT_GE(shown->width(), needed) << box.title;
+            if (box.answer == IDYES) {
+                QTest::keyClick(shown, Qt::Key_Return);
+            } else {
+                shown->button(box.answer == IDNO ? QMessageBox::No : QMessageBox::Ok)->click();
+            }
         });
-        presenter.Show(owner, text, title, MB_OK);
+        EXPECT_EQ(presenter.Show(owner, box.text, box.title, box.style), box.answer) << box.title;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <tuple>
 
 #include "dialog/ControlIds.h"
 #include "tests/support/TempDir.h"
@@ -19,56 +20,38 @@ namespace korvel {
 
 namespace {
 
-// The file line shows what it can, and the whole line on the mouse.
-struct FileLine {
-    QString shown;
-    QString tooltip;
-    bool fits;
-};
-
-FileLine FileLineAfterOpening(ShownWindow& window, const std::string& path) {
-    window.user.paths = {path};
-    window.Click(IDC_OPENBUTTON);
-    const auto* label = static_cast<QLabel*>(window.Control(IDC_FILELINE));
-    return {label->text(), label->toolTip(),
-            label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width()};
-}
-
 TEST(FileLine, ALongPathShowsTheFilesNameAndKeepsTheWholeLineAsTooltip) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     TempDir files;
     const std::filesystem::path folder =
         files.path() / "eeprom-images" / "customer-boards" / "thermostat-rev-b";
     std::filesystem::create_directories(folder);
-    const std::string dump = (folder / "dump.bin").string();
-    const std::string longName =
-        (folder / "thermostat-board-before-the-firmware-update-of-march.bin").string();
-    WriteFileBytes(dump, {1, 2, 3});
-    WriteFileBytes(longName, {1, 2, 3});
     ShownWindow window;
-    // The file name is shown in lower case; the temporary folder's name has capitals.
-    const auto line = [](const std::string& path) {
-        return "File: " + QString::fromStdString(path).toLower();
+    const auto* label = static_cast<QLabel*>(window.Control(IDC_FILELINE));
+    // A file's name, and how the line shows it: directories left out of the middle; a name too
+    // long for the line keeps its end, and shows that its start is left out.
+    const std::tuple<const char*, const char*, const char*> opened[] = {
+        {"dump.bin", "File: /", "\u2026/dump.bin"},
+        {"thermostat-board-before-the-firmware-update-of-march.bin", "File: \u2026",
+         "-of-march.bin"},
     };
-
-    const FileLine directories = FileLineAfterOpening(window, dump);
-    EXPECT_TRUE(directories.shown.startsWith("File: /")) << directories.shown.toStdString();
-    EXPECT_TRUE(directories.shown.endsWith("\u2026/dump.bin")) << directories.shown.toStdString();
-    EXPECT_TRUE(directories.fits) << directories.shown.toStdString();
-    EXPECT_EQ(directories.tooltip, line(dump));
-
-    // A name too long for the line keeps its end, and shows that its start is left out.
-    const FileLine name = FileLineAfterOpening(window, longName);
-    EXPECT_TRUE(name.shown.startsWith("File: \u2026")) << name.shown.toStdString();
-    EXPECT_TRUE(name.shown.endsWith("-of-march.bin")) << name.shown.toStdString();
-    EXPECT_TRUE(line(longName).endsWith(name.shown.mid(7))) << name.shown.toStdString();
-    EXPECT_TRUE(name.fits) << name.shown.toStdString();
-    EXPECT_EQ(name.tooltip, line(longName));
+    for (const auto& [name, start, end] : opened) {
+        const std::string path = (folder / name).string();
+        WriteFileBytes(path, {1, 2, 3});
+        window.user.paths = {path};
+        window.Click(IDC_OPENBUTTON);
+        const QString shown = label->text();
+        // The file name is shown in lower case; the temporary folder's name has capitals.
+        const QString line = "File: " + QString::fromStdString(path).toLower();
+        EXPECT_TRUE(shown.startsWith(start) && shown.endsWith(end)) << shown.toStdString();
+        EXPECT_TRUE(line.endsWith(shown.mid(shown.indexOf(QChar(0x2026)) + 1)));
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+        EXPECT_EQ(label->toolTip(), line);
+    }
 }
 
 TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
     SimulatorProcess sim({"--chip", "24C02"});
-    sim.ServeAsPort(2);
     ShownWindow window;
     TemplateDialog& dialog = window->Window();
     bool finished = false;
@@ -113,12 +96,9 @@ TEST(SaveDialog, ANameWithoutExtensionIsSavedAsBinAndAskedAboutUnderThatName) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     TempDir files;
     WriteFileBytes(files.File("dump.bin"), {1, 2, 3});
-    ScriptedUser user;
-    ScriptedBoxes boxes(user);
-    KorvelWindow window(WindowServices{&boxes, nullptr});
-    window.Window().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window.Window()));
-    auto* save = static_cast<QAbstractButton*>(window.Window().Control(IDC_SAVEBUTTON));
+    ShownWindow window(true);
+    ScriptedUser& user = window.user;
+    auto* save = static_cast<QAbstractButton*>(window.Control(IDC_SAVEBUTTON));
     const std::vector<std::uint8_t> image(256, 0xFF);
 
     // "dump" is written as the existing dump.bin, after the question, which is answered Yes.

@@ -1,7 +1,10 @@
-// Detection of the board on the chosen port, and what it does to the five device buttons.
+// The state the dialog starts in, what a choice in the device list changes, detection of the
+// board on the chosen port and what it does to the five device buttons, and the dialog's
+// components on their own.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -68,7 +71,6 @@ TEST(HardwareDetection, AnswerDecidesTheHardwareLineAndTheButtons) {
     };
     for (const auto& [options, expected] : cases) {
         SimulatorProcess sim(options);
-        sim.ServeAsPort(2);
         EXPECT_EQ(Detection().On(2), expected);
     }
 }
@@ -84,7 +86,6 @@ TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
     };
     for (const auto& [options, hardware] : boards) {
         SimulatorProcess sim(options);
-        sim.ServeAsPort(2);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // a flood under way
         const std::string expected = hardware;
         EXPECT_TRUE(EndsWithin(3000,
@@ -95,20 +96,6 @@ TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
                                }))
             << options[1] << " " << options[3];
     }
-}
-
-TEST(HardwareDetection, PortThatCannotBeOpenedSwitchesTheButtonsOff) {
-    SimulatorProcess sim;
-    sim.ServeAsPort(2);
-    setenv("KORVEL_COM4", "/dev/korvel-no-such-port", 1);
-    Detection detection;
-    CKorvelDlg holder(detection.user);
-    ASSERT_TRUE(holder.OpenCommPort(2));
-    EXPECT_EQ(detection.On(2), Switched("Can't open port", "off"));
-    holder.CloseCommPort();
-    EXPECT_EQ(detection.On(2), Switched("Hardware v2.1", "on"));
-    EXPECT_EQ(detection.On(4), Switched("Can't open port", "off"));
-    unsetenv("KORVEL_COM4");
 }
 
 TEST(CommandButton, ClickRunsItsHandlerOnlyWhileEnabled) {
@@ -122,6 +109,53 @@ TEST(CommandButton, ClickRunsItsHandlerOnlyWhileEnabled) {
     button.SetEnabled(true);
     button.Click();
     EXPECT_EQ(clicks, 2);
+}
+
+TEST(StartUp, BlankImageOfA24C02AndDeviceChoicesTouchOnlyTheSize) {
+    setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
+    ScriptedUser user;
+    CKorvelDlg dlg(user);
+    EXPECT_EQ(dlg.m_Filesize, "Size: 256 bytes");  // right before the window first shows
+    dlg.OnInitDialog();
+    EXPECT_EQ(dlg.eebuf.size(), 32769u);
+    EXPECT_TRUE(std::all_of(dlg.eebuf.begin(), dlg.eebuf.end(), [](auto b) { return b == 0xFF; }));
+    EXPECT_EQ(dlg.device, 2);
+    EXPECT_EQ(dlg.eebufsize, 256);
+    EXPECT_EQ(dlg.filename, "[buffer]");
+
+    dlg.eebuf[300] = 0x12;
+    dlg.filename = "/images/chip.bin";
+    const auto image = dlg.eebuf;
+    const std::size_t pushes = user.pushes.size();
+    const std::pair<int, int> choices[] = {{9, 32768}, {0, 16}, {5, 2048}};
+    for (const auto& [index, size] : choices) {
+        dlg.m_DeviceCombo.SelectedByUser(index);
+        dlg.OnSelchangeDeviceCombo();
+        EXPECT_EQ(dlg.device, index);
+        EXPECT_EQ(dlg.eebufsize, size);
+        EXPECT_EQ(user.Last().size, "Size: " + std::to_string(size) + " bytes");
+    }
+    EXPECT_EQ(user.pushes.size(), pushes + 3);
+    EXPECT_EQ(dlg.eebuf, image);
+    EXPECT_EQ(dlg.filename, "/images/chip.bin");
+    EXPECT_TRUE(user.boxes.empty());
+}
+
+TEST(FileDialog, FilterPairsBecomeTypesAndCancelLeavesAnEmptyName) {
+    CCommonDialog1 dialog;
+    ScriptedUser view;
+    view.paths = {"/data/a.bin", ""};
+    dialog.Bind(&view);
+    dialog.SetFilter("Binary files (*.bin)|*.bin|All files (*.*)|*.*|Images|*.bin;*.hex|Odd");
+    dialog.ShowSaveDialog();
+    EXPECT_EQ(dialog.GetFileName(), "/data/a.bin");
+    dialog.ShowOpenDialog();
+    EXPECT_EQ(dialog.GetFileName(), "");
+    // "*.*" becomes "*": every file, with a dot in its name or not.
+    EXPECT_EQ(view.shown, (Texts{"save *.bin * *.bin", "open *.bin * *.bin"}));
+    ASSERT_EQ(dialog.Filters().size(), 3u);
+    EXPECT_EQ(dialog.Filters()[1].description, "All files (*.*)");
+    EXPECT_EQ(dialog.Filters()[2].patterns, (Texts{"*.bin", "*.hex"}));
 }
 
 }  // namespace

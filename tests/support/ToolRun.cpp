@@ -1,4 +1,4 @@
-#include "tests/install/ToolRun.h"
+#include "tests/support/ToolRun.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -51,6 +51,10 @@ ToolRun RunTool(const std::vector<std::string>& command) {
     return run;
 }
 
+std::string Outcome(const ToolRun& run) {
+    return std::to_string(run.status) + ": " + run.out;
+}
+
 bool OnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
@@ -61,6 +65,16 @@ bool OnPath(const std::string& name) {
         }
     }
     return false;
+}
+
+ToolRun Cli(const std::vector<std::string>& args, const std::string& before, bool combined) {
+    // "$@" hands the arguments on untouched, whatever they hold.
+    std::vector<std::string> command = {
+        "sh", "-c",
+        before + "exec timeout -s KILL 300 " KORVEL_CLI " \"$@\"" + (combined ? " 2>&1" : ""),
+        "sh"};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunTool(command);
 }
 
 }  // namespace korvel
