@@ -79,6 +79,8 @@ TEST_P(Chaos, EveryRunEndsInTimeWithAnOutcomeAndItsOwnMessages) {
         {"--device", "24C00", "--out", dir.File("out.bin"), "detect", "read", "verify", "write"});
     EXPECT_LT(run.Ms(), 30000);
     EXPECT_TRUE(cli.status == 0 || cli.status == 1) << cli.status;
+    EXPECT_EQ(cli.err.find("runtime error:"), std::string::npos) << cli.err;
+    EXPECT_EQ(cli.err.find("Sanitizer"), std::string::npos) << cli.err;
 
     std::istringstream log(cli.out);
     for (std::string line; std::getline(log, line);) {

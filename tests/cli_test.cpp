@@ -117,11 +117,13 @@ TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
     // A relative path, from the simulator's directory.
     const std::string relative = "cd '" + sim.File("") + "' && ";
     EXPECT_EQ(Outcome(Cli({"--port", "./port", "detect"}, relative)), "0: ./port: Hardware v2.1\n");
-    EXPECT_EQ(Outcome(Cli({"--port", "3", "read"})),
+    // The last --port counts.
+    EXPECT_EQ(Outcome(Cli({"--port", sim.Link(), "--port", "3", "read"})),
               "1: COM3: Can't open port\nread: Can't open port\n");
-    const ToolRun ports = Cli({"ports"});
+    const ToolRun ports = Cli({"--port", "/dev/korvel-named", "ports"});
     EXPECT_EQ(ports.status, 0);
-    EXPECT_NE(ports.out.find("\nCOM3: /dev/korvel-no-such-port (environment: KORVEL_COM3)\n"),
+    EXPECT_NE(ports.out.find("\nCOM2: /dev/korvel-named (named on the command line)\n"
+                             "COM3: /dev/korvel-no-such-port (environment: KORVEL_COM3)\n"),
               std::string::npos)
         << ports.out;
     unsetenv("KORVEL_COM3");

@@ -104,6 +104,21 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
     }
 }
 
+// A file that is no image leaves the buffer and both lines naming the image it holds.
+TEST_F(ImageFiles, RefusedImageChangesNothing) {
+    user.paths = {Make("good.bin", Bytes(256, 0x11))};
+    ASSERT_EQ(dlg.OpenImage(), FileOutcome::Done);
+    const std::string badChecksum = ":0100000041BF\n:00000001FF\n";
+    user.paths = {Make("bad.hex", Bytes(badChecksum.begin(), badChecksum.end()))};
+    EXPECT_EQ(dlg.OpenImage(ImageFormat::IntelHex), FileOutcome::Failed);
+    EXPECT_EQ(user.boxes, Texts{"Error 16: Not an image file !\nline 1: bad checksum"});
+    EXPECT_EQ(dlg.filename, Lower(dir.File("good.bin")));
+    EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("good.bin")));
+    EXPECT_EQ(user.Last().size, "Size: 256 bytes");
+    EXPECT_TRUE(std::all_of(dlg.eebuf.begin(), dlg.eebuf.begin() + 256,
+                            [](std::uint8_t byte) { return byte == 0x11; }));
+}
+
 TEST_F(ImageFiles, SaveOfA24C00WritesSixteenBytes) {
     Select(0);
     dlg.eebuf[0] = 0x42;
@@ -206,8 +221,8 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
         const rlimit limit{1000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
         user.paths = {path};
-        dlg.OnClickSavebutton();
-        return user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
+        return dlg.SaveImage() == FileOutcome::Failed &&
+               user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
     }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(Entries(), 1u);

@@ -5,12 +5,15 @@
 #include <linux/serial.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 
+#include "platform/Signals.h"
 #include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
 
@@ -86,6 +89,27 @@ TEST(SerialLink, ExclusiveBothWays) {
     ioctl(other, TIOCNXCL);
     close(other);
     EXPECT_TRUE(first.OpenCommPort(2));
+}
+
+// A program ended by a signal gives the line back as closing would, while the board keeps it open.
+TEST(SerialLink, SignalsThatEndTheProgramLeaveTheLineFree) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            InstallSignalHandling();
+            ScriptedUser user;
+            CKorvelDlg dlg(user);
+            if (dlg.OpenCommPort(2)) {
+                raise(signal);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_FALSE(HeldExclusively(sim.Link())) << signal;
+    }
 }
 
 // The driver's low latency, on a real UART where the machine has one: switched on while the port

@@ -84,6 +84,17 @@ TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
     EXPECT_EQ(board.Chip()[5], 0x5A);
 }
 
+// The byte read ahead after a read is never answered once a write or another block makes it old.
+TEST(Firmware, AnswersWhatTheChipHoldsAfterWritesAndOtherBlocks) {
+    SimulatedBoard board("24C16");
+    board.RunUntilMs(1);
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x06, 0x11, 'C', 0xA2, 'W', 0x06, 0x22});
+    board.Send({'C', 0xA0, 'R', 0x05, 'C', 0xA2, 'R', 0x06});
+    board.Send({'R', 0x05, 'W', 0x06, 0x33, 'R', 0x06});
+    board.RunUntilMs(150);
+    EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0x11, 0x22, 0xFF, 0x22, 0xFF, 0x33, 0x33}));
+}
+
 TEST(Firmware, DropsACommandCutOffMidway) {
     SimulatedBoard board("24C02");
     board.RunUntilMs(1);

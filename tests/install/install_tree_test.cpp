@@ -68,7 +68,7 @@ TEST_F(Installation, ManPagesRenderWithoutWarnings) {
     }
 }
 
-TEST_F(Installation, DesktopEntryPassesItsValidatorAndStartsTheWindow) {
+TEST_F(Installation, DesktopEntryNamesTheProgramAndPassesItsValidator) {
     if (!KORVEL_WINDOW) {
         GTEST_SKIP() << kNoWindow;
     }
