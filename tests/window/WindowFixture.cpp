@@ -14,8 +14,14 @@ namespace korvel {
 ShownWindow::ShownWindow(bool realFileDialogs)
     : window_(
           std::make_unique<KorvelWindow>(WindowServices{this, realFileDialogs ? nullptr : &user})) {
+    QObject::connect(&window_->Window(), &QDialog::finished, [this] { finished_ = true; });
     window_->Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window_->Window()));
+}
+
+bool ShownWindow::Activate() {
+    window_->Window().activateWindow();
+    return QTest::qWaitForWindowActive(&window_->Window());
 }
 
 void ShownWindow::Click(int id) {

@@ -25,6 +25,12 @@ class ShownWindow : MessageBoxPresenter {
     QString Text(int id) { return static_cast<QLabel*>(Control(id))->text(); }
     QComboBox& List(int id) { return *static_cast<QComboBox*>(Control(id)); }
 
+    // Makes the window the active one, as a user's click on it does; false when it did not become
+    // so.
+    bool Activate();
+    // Whether the dialog has ended (closed, or Enter in a list).
+    bool Finished() const { return finished_; }
+
     // A mouse click on the window in the middle of the control.
     void Click(int id);
     // Opens the list and clicks the entry at this position, as a user does.
@@ -38,6 +44,7 @@ class ShownWindow : MessageBoxPresenter {
     }
 
     std::unique_ptr<KorvelWindow> window_;
+    bool finished_ = false;
 };
 
 // The simulator's trace once the board has logged its last exchange.

@@ -76,10 +76,7 @@ TEST(Busy, CloseRequestsKeysClicksAndFocusStayAsTheyWereDuringARead) {
     SimulatorProcess sim({"--chip", "24C02", "--delay-ms", "2"});
     ShownWindow window;
     TemplateDialog& dialog = window->Window();
-    bool finished = false;
-    QObject::connect(&dialog, &QDialog::finished, [&] { finished = true; });
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(window.Activate());
     QWidget* const open = window.Control(IDC_OPENBUTTON);
     open->setFocus(Qt::TabFocusReason);
 
@@ -99,7 +96,7 @@ TEST(Busy, CloseRequestsKeysClicksAndFocusStayAsTheyWereDuringARead) {
 
     // The timer ran while the Read held the window: it kept answering.
     EXPECT_TRUE(actionLineThen.startsWith("Reading... ")) << actionLineThen.toStdString();
-    EXPECT_FALSE(finished);
+    EXPECT_FALSE(window.Finished());
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one Read, not two";
     EXPECT_EQ(focusThen, open) << "during the Read";
     EXPECT_EQ(QApplication::focusWidget(), open) << "after the Read";
@@ -108,7 +105,7 @@ TEST(Busy, CloseRequestsKeysClicksAndFocusStayAsTheyWereDuringARead) {
     window.Click(IDC_SAVEBUTTON);
     EXPECT_EQ(window.user.shown, std::vector<std::string>{"save *.bin"});
     dialog.close();
-    EXPECT_TRUE(finished);
+    EXPECT_TRUE(window.Finished());
 }
 
 }  // namespace

@@ -27,8 +27,7 @@ const std::vector<int> kAllButtons = {IDC_OPENBUTTON,   IDC_SAVEBUTTON,  IDC_REA
 // Tab, from the Open button round to it again, visits these buttons and then the two lists:
 // the buttons that are on, for Tab skips those that are off.
 void ExpectButtonsOn(ShownWindow& window, std::vector<int> ids) {
-    window->Window().activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window->Window()));
+    EXPECT_TRUE(window.Activate());
     window.Control(IDC_OPENBUTTON)->setFocus(Qt::TabFocusReason);
     ids.insert(ids.end(), {IDC_DEVICECOMBO, IDC_PORTCOMBO, IDC_OPENBUTTON});
     for (const int id : ids) {

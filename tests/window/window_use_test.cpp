@@ -53,11 +53,7 @@ TEST(FileLine, ALongPathShowsTheFilesNameAndKeepsTheWholeLineAsTooltip) {
 TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
     SimulatorProcess sim({"--chip", "24C02"});
     ShownWindow window;
-    TemplateDialog& dialog = window->Window();
-    bool finished = false;
-    QObject::connect(&dialog, &QDialog::finished, [&] { finished = true; });
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(window.Activate());
     const auto press = [&](int id, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         window.Control(id)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
@@ -68,16 +64,16 @@ TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
                                          {Qt::Key_Enter, Qt::KeypadModifier},
                                          {Qt::Key_Space, Qt::KeyboardModifiers()}}) {
         press(IDC_SAVEBUTTON, key, modifiers);
-        ASSERT_FALSE(finished) << key;
+        ASSERT_FALSE(window.Finished()) << key;
     }
     EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save *.bin"));
     press(IDC_READBUTTON, Qt::Key_Return);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one whole Read";
-    ASSERT_FALSE(finished);
+    ASSERT_FALSE(window.Finished());
 
     // In a list, Enter ends the dialog.
     press(IDC_PORTCOMBO, Qt::Key_Return);
-    EXPECT_TRUE(finished);
+    EXPECT_TRUE(window.Finished());
 }
 
 // In the file dialog that is open, goes to the folder and types the name, as a user does, and
