@@ -6,10 +6,10 @@
 #include <stdint.h>
 
 typedef enum {
-    TWI_OK,       // the step completed; a sent byte was acknowledged
-    TWI_NACK,     // a sent byte was not acknowledged
-    TWI_STUCK,    // the step did not complete in time; the bus unit has been reset
-    TWI_FAILED,   // the bus answered with something else (lost arbitration, bus error)
+    TWI_OK,      // the step completed; a sent byte was acknowledged
+    TWI_NACK,    // a sent byte was not acknowledged
+    TWI_STUCK,   // the step did not complete in time; the bus unit has been reset
+    TWI_FAILED,  // the bus answered with something else (lost arbitration, bus error)
 } twi_result;
 
 void twi_init(void);
