@@ -95,19 +95,26 @@ std::vector<PortAssignment> FindSerialPorts(const std::string& root) {
 
 }  // namespace
 
+bool PortNames::Given(int portNumber, PortAssignment& port) const {
+    const auto named = named_.find(portNumber);
+    if (named != named_.end()) {
+        port = {named->second, PortOrigin::Named, ""};
+        return true;
+    }
+    const std::string variable = "KORVEL_COM" + std::to_string(portNumber);
+    const char* fromEnvironment = std::getenv(variable.c_str());
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        port = {fromEnvironment, PortOrigin::Environment, variable};
+        return true;
+    }
+    return false;
+}
+
 std::vector<PortAssignment> PortNames::Assignments() const {
     std::vector<PortAssignment> ports = FindSerialPorts(root_);
     ports.resize(kPortCount);
     for (int number = 1; number <= kPortCount; ++number) {
-        PortAssignment& port = ports[static_cast<std::size_t>(number - 1)];
-        const std::string variable = "KORVEL_COM" + std::to_string(number);
-        const char* fromEnvironment = std::getenv(variable.c_str());
-        const auto named = named_.find(number);
-        if (named != named_.end()) {
-            port = {named->second, PortOrigin::Named, ""};
-        } else if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
-            port = {fromEnvironment, PortOrigin::Environment, variable};
-        }
+        Given(number, ports[static_cast<std::size_t>(number - 1)]);
     }
     return ports;
 }
@@ -116,7 +123,10 @@ std::string PortNames::Device(int portNumber) const {
     if (portNumber < 1 || portNumber > kPortCount) {
         return {};
     }
-    return Assignments()[static_cast<std::size_t>(portNumber - 1)].device;
+    // A port named for it needs no look at the machine's serial ports.
+    PortAssignment port;
+    return Given(portNumber, port) ? port.device
+                                   : Assignments()[static_cast<std::size_t>(portNumber - 1)].device;
 }
 
 std::string KernelName(const std::string& device) {

@@ -40,6 +40,10 @@ class PortNames {
     std::string Device(int portNumber) const;
 
   private:
+    // Sets `port` to the device named for COMn for this run, else by KORVEL_COMn; false when
+    // neither names one.
+    bool Given(int portNumber, PortAssignment& port) const;
+
     std::string root_;
     std::map<int, std::string> named_;
 };
