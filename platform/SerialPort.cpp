@@ -30,7 +30,6 @@ constexpr milliseconds kIntervalLimit{100};
 // The port this program holds, for a signal handler to give back as Close would: the program
 // holds one port at a time.
 volatile std::sig_atomic_t heldFd = -1;
-volatile std::sig_atomic_t heldExclusive = 0;
 volatile std::sig_atomic_t heldLowLatency = 0;
 volatile std::sig_atomic_t heldSerialFlags = 0;
 
@@ -102,7 +101,6 @@ bool SerialPort::Open(const std::string& path) {
     }
     exclusive_ = true;
     lowLatency_ = SetLowLatency(fd_, serialFlags_);
-    heldExclusive = 1;
     heldLowLatency = lowLatency_ ? 1 : 0;
     heldSerialFlags = serialFlags_;
     heldFd = fd_;
@@ -159,9 +157,7 @@ void SerialPort::ReleaseOnSignal() {
         if (heldLowLatency != 0) {
             RestoreSerialFlags(fd, heldSerialFlags);
         }
-        if (heldExclusive != 0) {
-            ioctl(fd, TIOCNXCL);
-        }
+        ioctl(fd, TIOCNXCL);  // a port is held only once it is exclusive
     }
 }
 
