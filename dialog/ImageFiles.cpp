@@ -18,6 +18,8 @@ constexpr const char* kSaveFailed = "Can't save the file.\nDisk full or write er
 constexpr const char* kNotAnImage = "Not an image file !\n";
 // A text image of the largest chip takes some 100 KB; anything much larger is no image.
 constexpr std::size_t kMostTextFileBytes = 1 << 20;
+// The image formats know the largest chip by its size alone: whatever they give must fit.
+static_assert(kLargestImage <= kImageBufferSize, "an image file could outgrow the buffer");
 
 // Only A to Z change, whatever the locale.
 std::string LowerCase(std::string text) {
