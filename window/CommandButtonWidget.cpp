@@ -30,8 +30,7 @@ void CommandButtonWidget::Attach(CCommandButton& proxy) {
 }
 
 void CommandButtonWidget::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if (!IsPlainEnter(*event)) {
         QToolButton::keyPressEvent(event);
         return;
     }
@@ -40,6 +39,11 @@ void CommandButtonWidget::keyPressEvent(QKeyEvent* event) {
         click();
     }
     event->accept();
+}
+
+bool IsPlainEnter(const QKeyEvent& event) {
+    const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    return enter && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 }  // namespace korvel

@@ -25,4 +25,8 @@ class CommandButtonWidget : public QToolButton, public ButtonView {
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// Enter, on the main keys or the keypad, with no modifier: the key that presses a command
+// button, and that ends a dialog.
+bool IsPlainEnter(const QKeyEvent& event);
+
 }  // namespace korvel

@@ -141,8 +141,7 @@ QWidget* TemplateDialog::Control(int id) const {
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (IsPlainEnter(*event)) {
         for (const QPushButton* button : findChildren<QPushButton*>()) {
             if (button->isDefault()) {
                 QDialog::keyPressEvent(event);
