@@ -99,18 +99,6 @@ TEST(DeviceOperations, EveryTypeIsReadVerifiedAndWrittenByteExact) {
     }
 }
 
-TEST(DeviceOperations, ReadOfA24C00ShowsEachPercentage) {
-    BoardSession session("24C00");
-    session.user.actions.clear();
-    session.dlg.OnClickReadbutton();
-    Texts expected;
-    for (int percent : {6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93, 100}) {
-        expected.push_back("Reading... " + std::to_string(percent) + "% done");
-    }
-    expected.push_back("Ready.");
-    EXPECT_EQ(session.user.actions, expected);
-}
-
 TEST(DeviceOperations, ChecksStopAtTheFirstErrorAndAnErasedChipIsBlank) {
     BoardSession verify("24C02");
     verify.dlg.eebuf[0x1F] = 0x00;
@@ -121,12 +109,6 @@ TEST(DeviceOperations, ChecksStopAtTheFirstErrorAndAnErasedChipIsBlank) {
 
     TempDir dir;
     WriteFileBytes(dir.File("chip.bin"), {0x00});
-    BoardSession blank("24C02", {"--image", dir.File("chip.bin")});
-    blank.dlg.OnClickBlankbutton();
-    EXPECT_EQ(blank.user.boxes,
-              Texts{"Blank check 0: Device isn't blank !\nFirst error at addr 0h"});
-    EXPECT_EQ(blank.StopAndTrace(), (Texts{"54 00", "43 A0", "52 00 -> 00"}));
-
     BoardSession erase("24C04", {"--image", dir.File("chip.bin")});
     erase.dlg.OnClickErasebutton();
     erase.dlg.OnClickBlankbutton();

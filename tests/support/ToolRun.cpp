@@ -1,54 +1,38 @@
 #include "tests/support/ToolRun.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <sstream>
 
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempDir.h"
 
-extern char** environ;
-
 namespace korvel {
+
+namespace {
+
+// A word as the shell reads it back unchanged, whatever it holds.
+std::string Quoted(const std::string& word) {
+    std::string quoted = "'";
+    for (const char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+}  // namespace
 
 ToolRun RunTool(const std::vector<std::string>& command) {
     // Output goes to files, not pipes: nothing can block however much the program prints.
     TempDir dir;
-    const std::string out = dir.File("out");
-    const std::string err = dir.File("err");
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT, 0600);
-    std::vector<std::string> words = command;
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
+    std::string line;
+    for (const std::string& word : command) {
+        line += Quoted(word) + " ";
     }
-    argv.push_back(nullptr);
-
-    ToolRun run;
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0) {
-        run.err = "cannot start " + command.front();
-        return run;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        // a signal came first: wait again
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFileText(out);
-    run.err = ReadFileText(err);
-    return run;
+    line += "</dev/null >" + Quoted(dir.File("out")) + " 2>" + Quoted(dir.File("err"));
+    const int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(dir.File("out")),
+            ReadFileText(dir.File("err"))};
 }
 
 std::string Outcome(const ToolRun& run) {
@@ -56,25 +40,15 @@ std::string Outcome(const ToolRun& run) {
 }
 
 bool OnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (!folder.empty() && access((folder + "/" + name).c_str(), X_OK) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return std::system(("command -v " + Quoted(name) + " >/dev/null").c_str()) == 0;
 }
 
 ToolRun Cli(const std::vector<std::string>& args, const std::string& before, bool combined) {
-    // "$@" hands the arguments on untouched, whatever they hold.
-    std::vector<std::string> command = {
-        "sh", "-c",
-        before + "exec timeout -s KILL 300 " KORVEL_CLI " \"$@\"" + (combined ? " 2>&1" : ""),
-        "sh"};
-    command.insert(command.end(), args.begin(), args.end());
-    return RunTool(command);
+    std::string line = before + "exec timeout -s KILL 300 " + Quoted(KORVEL_CLI);
+    for (const std::string& arg : args) {
+        line += " " + Quoted(arg);
+    }
+    return RunTool({"sh", "-c", line + (combined ? " 2>&1" : "")});
 }
 
 }  // namespace korvel

@@ -7,7 +7,7 @@ namespace korvel {
 
 // What a program printed and how it ended.
 struct ToolRun {
-    int status = -1;  // the exit status; -1 when it could not be started or did not exit
+    int status = -1;  // the exit status; 127 when it could not be started, -1 when it did not exit
     std::string out;
     std::string err;
 };
