@@ -62,30 +62,23 @@ TEST(PortMap, BuiltInPortsThatAreThereComeFirstThenAdaptersByTheirStableNames) {
     laptop.Adapter("ttyUSB0", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
     EXPECT_EQ(laptop.Ports(), (Texts{laptop.Found("ttyUSB0"), " none", " none", " none"}));
 
-    // by-id names order the adapters, whatever the kernel numbered them; ttyS10 after ttyS2.
+    // A real UART first, then adapters by their by-id names, whatever the kernel numbered them,
+    // then adapters without one, by name; a fifth port finds no place.
     FakeMachine desk;
-    desk.Uart("ttyS10", 4);
-    desk.Uart("ttyS2", 4);
     desk.Uart("ttyS1", 0);
+    desk.Uart("ttyS3", 4);
+    desk.Adapter("ttyUSB1");
+    desk.Adapter("ttyACM0");
     desk.Adapter("ttyUSB0", "usb-Prolific_PL2303-if00-port0");
     desk.Adapter("ttyACM3", "usb-Arduino_Uno_8543-if00");
-    EXPECT_EQ(desk.Ports(), (Texts{desk.Found("ttyS2"), desk.Found("ttyS10"), desk.Found("ttyACM3"),
-                                   desk.Found("ttyUSB0")}));
-
-    // Adapters without a by-id name come last, by name; a fifth port finds no place.
-    FakeMachine crowded;
-    crowded.Adapter("ttyUSB1");
-    crowded.Adapter("ttyACM0");
-    crowded.Adapter("ttyUSB0", "usb-FTDI-if00-port0");
-    crowded.Uart("ttyS0", 4);
-    crowded.Uart("ttyS3", 4);
-    EXPECT_EQ(crowded.Ports(), (Texts{crowded.Found("ttyS0"), crowded.Found("ttyS3"),
-                                      crowded.Found("ttyUSB0"), crowded.Found("ttyACM0")}));
+    EXPECT_EQ(desk.Ports(), (Texts{desk.Found("ttyS3"), desk.Found("ttyACM3"),
+                                   desk.Found("ttyUSB0"), desk.Found("ttyACM0")}));
 }
 
+// By number, not by name: ttyS10 after ttyS3.
 TEST(PortMap, FourRealUartsAreTtyS0ToTtyS3AndTheEnvironmentWinsForItsEntry) {
     FakeMachine pc;
-    for (const char* uart : {"ttyS3", "ttyS1", "ttyS0", "ttyS2", "ttyS4"}) {
+    for (const char* uart : {"ttyS10", "ttyS3", "ttyS1", "ttyS0", "ttyS2"}) {
         pc.Uart(uart, 4);
     }
     EXPECT_EQ(pc.Ports(),

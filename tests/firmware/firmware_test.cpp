@@ -29,12 +29,15 @@ class SimulatedBoard {
             sent.push_back(byte);
             sentMs.push_back(Ms());
         });
+        RunUntilMs(1);
     }
 
-    void Send(const std::vector<std::uint8_t>& bytes) {
+    // Sends these bytes at once, then runs until `untilMs`.
+    void Send(const std::vector<std::uint8_t>& bytes, double untilMs) {
         for (std::uint8_t byte : bytes) {
             board_->Receive(byte);
         }
+        RunUntilMs(untilMs);
     }
     void RunUntilMs(double ms) {
         ASSERT_TRUE(board_->RunUntil(static_cast<std::uint64_t>(ms * kCyclesPerMs)));
@@ -51,9 +54,7 @@ class SimulatedBoard {
 
 TEST(Firmware, AnswersTheVersionWithin100MsOfReset) {
     SimulatedBoard board("24C02");
-    board.RunUntilMs(1);
-    board.Send({'F'});
-    board.RunUntilMs(100);
+    board.Send({'F'}, 100);
     ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{'1', '.', '0'}));
     // 9615 baud (16 MHz / 16 / 104), ten bits a byte: 1.040 ms from one byte to the next.
     EXPECT_NEAR(board.sentMs[1] - board.sentMs[0], 1.040, 0.002);
@@ -62,10 +63,8 @@ TEST(Firmware, AnswersTheVersionWithin100MsOfReset) {
 
 TEST(Firmware, ReadsThroughTheBusAt100KHz) {
     SimulatedBoard board("24C02");
-    board.RunUntilMs(1);
     const double sent = board.Ms();
-    board.Send({'T', 0x00, 'C', 0xA0, 'R', 0x05});
-    board.RunUntilMs(20);
+    board.Send({'T', 0x00, 'C', 0xA0, 'R', 0x05}, 20);
     ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF}));
     // Six bytes on the line take 6 * 1.040 ms. On the bus then: start, device address, address,
     // repeated start, device address, data: 2 * 10 us + 4 * 90 us at 100 kHz.
@@ -76,10 +75,8 @@ TEST(Firmware, ReadsThroughTheBusAt100KHz) {
 
 TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
     SimulatedBoard board("24C02");
-    board.RunUntilMs(1);
     // The read and the version request come in during the write and its write cycle.
-    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05, 0x5A, 'R', 0x05, 'F', 'R', 0x06});
-    board.RunUntilMs(60);
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05, 0x5A, 'R', 0x05, 'F', 'R', 0x06}, 60);
     EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0x5A, 0x5A, '1', '.', '0', 0xFF}));
     EXPECT_EQ(board.Chip()[5], 0x5A);
 }
@@ -87,33 +84,25 @@ TEST(Firmware, KeepsBytesThatArriveWhileItWorks) {
 // The byte read ahead after a read is never answered once a write or another block makes it old.
 TEST(Firmware, AnswersWhatTheChipHoldsAfterWritesAndOtherBlocks) {
     SimulatedBoard board("24C16");
-    board.RunUntilMs(1);
-    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x06, 0x11, 'C', 0xA2, 'W', 0x06, 0x22});
-    board.Send({'C', 0xA0, 'R', 0x05, 'C', 0xA2, 'R', 0x06});
-    board.Send({'R', 0x05, 'W', 0x06, 0x33, 'R', 0x06});
-    board.RunUntilMs(150);
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x06, 0x11, 'C',  0xA2, 'W',  0x06, 0x22, 'C', 0xA0,
+                'R', 0x05, 'C', 0xA2, 'R', 0x06, 'R',  0x05, 'W',  0x06, 0x33, 'R',  0x06},
+               150);
     EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0x11, 0x22, 0xFF, 0x22, 0xFF, 0x33, 0x33}));
 }
 
 TEST(Firmware, DropsACommandCutOffMidway) {
     SimulatedBoard board("24C02");
-    board.RunUntilMs(1);
-    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05});  // the data byte never comes
-    board.RunUntilMs(400);
-    board.Send({'F'});
-    board.RunUntilMs(420);
+    board.Send({'T', 0x00, 'C', 0xA0, 'W', 0x05}, 400);  // the data byte never comes
+    board.Send({'F'}, 420);
     EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{'1', '.', '0'}));
     EXPECT_EQ(board.Chip()[5], 0xFF);
 }
 
 TEST(Firmware, EmptySocketReadsFFAndFailsWritesAfter20Ms) {
     SimulatedBoard board(nullptr);
-    board.RunUntilMs(1);
-    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x00, 0x00});
-    board.RunUntilMs(20);
-    board.Send({'W', 0x00, 0x00, 0x5A});
+    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x00, 0x00}, 20);
     const double sent = board.Ms();
-    board.RunUntilMs(100);
+    board.Send({'W', 0x00, 0x00, 0x5A}, 100);
     ASSERT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF, 0xA5}));
     // Four bytes on the line (4.2 ms), then 20 ms of asking for an acknowledge.
     const double answeredAfter = board.sentMs[1] - sent;
@@ -123,11 +112,8 @@ TEST(Firmware, EmptySocketReadsFFAndFailsWritesAfter20Ms) {
 
 TEST(Firmware, StuckBusGivesBoundedAnswers) {
     SimulatedBoard board("24C256", true);
-    board.RunUntilMs(1);
-    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x34, 0x12});
-    board.RunUntilMs(30);
-    board.Send({'W', 0x34, 0x12, 0x00, 'F'});
-    board.RunUntilMs(80);
+    board.Send({'T', 0x01, 'C', 0xA0, 'R', 0x34, 0x12}, 30);
+    board.Send({'W', 0x34, 0x12, 0x00, 'F'}, 80);
     EXPECT_EQ(board.sent, (std::vector<std::uint8_t>{0xFF, 0xFF, '1', '.', '0'}));
     ASSERT_EQ(board.sentMs.size(), 5u);
     EXPECT_LT(board.sentMs[0], 20.0);
