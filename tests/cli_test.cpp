@@ -14,11 +14,6 @@ namespace korvel {
 
 namespace {
 
-// The last line a run printed on standard output.
-std::string LastLine(const std::string& out) {
-    return out.substr(out.rfind('\n', out.size() - 2) + 1);
-}
-
 TEST(Cli, HelpVersionAndTheGnuWaysOfGivingOptions) {
     const ToolRun help = Cli({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -64,51 +59,52 @@ TEST(Cli, MistakesOnTheCommandLineAreUsageErrors) {
               "information.\n");
 }
 
-TEST(Cli, ExitStatusIsTheOutcome) {
+// The exit status is the outcome: a failed Verify or Save, a non-blank chip and a transmission
+// error end with 1. A file-size limit fails the save with its message, not the program. What the
+// board sends may be anything; the user's terminal and a log get it as text, and in a log of both
+// outputs the detection stands before the progress of the Read that follows it.
+TEST(Cli, ExitStatusIsTheOutcomeAndALogShowsWhatHappenedInOrder) {
     TempDir dir;
-    WriteFileBytes(dir.File("zeros.bin"), std::vector<std::uint8_t>(256, 0x00));
-    WriteFileBytes(dir.File("locked.bin"), {1, 2, 3});
-    chmod(dir.File("locked.bin").c_str(), 0444);
+    const std::string zeros = dir.File("zeros.bin"), locked = dir.File("locked.bin"),
+                      missing = dir.File("missing.bin"), large = dir.File("large.bin");
+    WriteFileBytes(zeros, std::vector<std::uint8_t>(256, 0x00));
+    WriteFileBytes(locked, {1, 2, 3});
+    chmod(locked.c_str(), 0444);
+    WriteFileBytes(large, PatternImage(32768));
     struct Case {
-        std::vector<std::string> board, args;
         int status;
-        std::string last;  // the last line on standard output
+        std::string log;                // a whole line or more of the log of both outputs
+        std::vector<std::string> args;  // the chip is a 24C02 unless -d names another
+        std::vector<std::string> board = {};
+        std::string before = "";  // shell commands run first
     };
     const Case cases[] = {
-        {{}, {"verify"}, 0, "Verify: Verify ok"},
-        {{},
-         {"--in", dir.File("zeros.bin"), "verify"},
-         1,
-         "Verify: Verify failed ! First error at addr 0h"},
-        {{"--image", dir.File("zeros.bin")},
+        {0, "Verify: Verify ok\n", {"verify"}},
+        {1, "Verify: Verify failed ! First error at addr 0h\n", {"--in", zeros, "verify"}},
+        {1,
+         "Blank check: Device isn't blank ! First error at addr 0h\n",
          {"blank"},
-         1,
-         "Blank check: Device isn't blank ! First error at addr 0h"},
-        {{"--silent-after", "6"}, {"read"}, 1, "Error: Transmission error !"},
-        {{},
-         {"--out", dir.File("locked.bin"), "read"},
-         1,
-         "Error: Can't write to file. File is read only ?"},
-        {{},
-         {"--in", dir.File("missing.bin"), "read"},
-         1,
-         "Error: can't open " + dir.File("missing.bin")},
+         {"--image", zeros}},
+        {1, "Error: Transmission error !\n", {"read"}, {"--silent-after", "6"}},
+        {1, "Error: Can't write to file. File is read only ?\n", {"--out", locked, "read"}},
+        {1, "Error: can't open " + missing + "\n", {"--in", missing, "read"}},
+        {1,
+         "Error: Can't save the file. Disk full or write error !\n",
+         {"-d", "24C256", "--in", large, "--out", dir.File("chip.bin")},
+         {},
+         "ulimit -f 8; "},
+        {0,
+         "COM2: Hardware v\\x1Bc\nReading... 12% done\n",
+         {"-d", "24C00", "read"},
+         {"--board-version", "\\x1bc\\x00"}},
     };
     for (const Case& c : cases) {
-        SimulatorProcess sim(ChipOptions("24C02", c.board));
-        const ToolRun run = Cli(c.args);
-        EXPECT_EQ(run.status, c.status) << c.last;
-        EXPECT_EQ(LastLine(run.out), c.last + "\n");
+        SimulatorProcess sim(ChipOptions(c.args[0] == "-d" ? c.args[1].c_str() : "24C02", c.board));
+        const ToolRun run = Cli(c.args, c.before, true);
+        EXPECT_EQ(run.status, c.status) << c.log;
+        EXPECT_NE(("\n" + run.out).find("\n" + c.log), std::string::npos) << run.out;
     }
-}
-
-// What the board sends may be anything; the user's terminal and a log get it as text. In a log
-// of both outputs each line stands where it happened: the detection before the progress of the
-// Read that follows it.
-TEST(Cli, BoardBytesArePrintedAsHexInALogThatKeepsTheOrderOfWhatHappened) {
-    SimulatorProcess sim({"--chip", "24C00", "--board-version", "\\x1bc\\x00"});
-    const ToolRun run = Cli({"--device", "24C00", "read"}, "", true);
-    EXPECT_EQ(run.out.rfind("COM2: Hardware v\\x1Bc\nReading... 12% done\n", 0), 0u) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("chip.bin")));
 }
 
 TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
@@ -127,18 +123,6 @@ TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
               std::string::npos)
         << ports.out;
     unsetenv("KORVEL_COM3");
-}
-
-// Over the file-size limit a save is a write error like any other, not the end of the program.
-TEST(Cli, FileSizeLimitFailsTheSaveWithItsMessage) {
-    TempDir dir;
-    WriteFileBytes(dir.File("image.bin"), PatternImage(32768));
-    const ToolRun run =
-        Cli({"--device", "24C256", "--in", dir.File("image.bin"), "--out", dir.File("chip.bin")},
-            "ulimit -f 8; ");  // 8 KiB
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(LastLine(run.out), "Error: Can't save the file. Disk full or write error !\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("chip.bin")));
 }
 
 // On a terminal the progress is one line, rewritten, with the time taken and the time left.

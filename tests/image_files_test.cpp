@@ -69,8 +69,6 @@ TEST_F(ImageFiles, OutcomesOfOpenAndCancelsThatChangeNothing) {
 
     user.paths = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    user.paths = {Make("image.bin", Bytes(300, 0x11))};  // longer than a 24C02: a warning
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
     user.paths = {dir.path().string()};  // a directory opens, but cannot be read
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
 }
@@ -119,25 +117,22 @@ TEST_F(ImageFiles, RefusedImageChangesNothing) {
                             [](std::uint8_t byte) { return byte == 0x11; }));
 }
 
-TEST_F(ImageFiles, SaveOfA24C00WritesSixteenBytes) {
+// Saved over an existing file, a 24C00's sixteen bytes replace it whole; it keeps its permissions
+// and no temporary file is left beside it.
+TEST_F(ImageFiles, SaveReplacesAFileWithTheDevicesBytesKeepingItsPermissions) {
     Select(0);
     dlg.eebuf[0] = 0x42;
-    user.paths = {dir.File("Tiny.BIN")};
+    const std::string path = Make("Tiny.BIN", PatternImage(100));
+    fs::permissions(path, fs::perms(0640));
+    user.paths = {path};
     dlg.OnClickSavebutton();
-    EXPECT_EQ(ReadFileBytes(dir.File("Tiny.BIN")),
-              Bytes(dlg.eebuf.begin(), dlg.eebuf.begin() + 16));
+    Bytes expected(16, 0xFF);
+    expected[0] = 0x42;
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(user.boxes, Texts{kOverwrite});
     EXPECT_EQ(user.Last().size, "Size: 16 bytes");
-    EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Tiny.BIN")));
-    EXPECT_TRUE(user.boxes.empty());
-    EXPECT_EQ(Entries(), 1u) << "no temporary file is left behind";
-
-    // Saved again over itself: replaced whole, and the file keeps its permissions.
-    fs::permissions(dir.File("Tiny.BIN"), fs::perms(0640));
-    dlg.eebuf[0] = 0x43;
-    user.paths = {dir.File("Tiny.BIN")};
-    dlg.OnClickSavebutton();
-    EXPECT_EQ(ReadFileBytes(dir.File("Tiny.BIN"))[0], 0x43);
-    EXPECT_EQ(fs::status(dir.File("Tiny.BIN")).permissions(), fs::perms(0640));
+    EXPECT_EQ(user.Last().file, "File: " + Lower(path));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     EXPECT_EQ(Entries(), 1u);
 }
 

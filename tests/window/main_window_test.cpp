@@ -1,5 +1,5 @@
-// The main window against the board simulator: start-up, the routing of every button and
-// list, and the About box.
+// The main window against the board simulator: its texts at the start, the routing of every
+// button and list, and the About box.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <optional>
 
 #include "dialog/ControlIds.h"
 #include "tests/support/TempDir.h"
@@ -36,48 +35,19 @@ void ExpectButtonsOn(ShownWindow& window, std::vector<int> ids) {
     }
 }
 
-TEST(StartUp, TextsSelectionsAndButtonsWithAndWithoutABoardOnCom2) {
-    struct Start {
-        std::vector<std::string> board;  // simulator options; none for a port that isn't there
-        const char* hardware;
-        std::vector<int> enabled;
-    };
-    const Start starts[] = {
-        {{"--chip", "24C02"}, "Hardware v2.1", kAllButtons},
-        {{"--chip", "24C02", "--silent-after", "0"}, "Hardware not found !", kAlwaysEnabled},
-        {{}, "Can't open port", kAlwaysEnabled},
-    };
-    for (const Start& start : starts) {
-        std::optional<SimulatorProcess> sim;
-        setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
-        if (!start.board.empty()) {
-            sim.emplace(start.board);
-        }
-        ShownWindow window;
-        QStringList texts = {window->Window().windowTitle(),
-                             window.List(IDC_DEVICECOMBO).currentText(),
-                             window.List(IDC_PORTCOMBO).currentText()};
-        for (const int id : {IDC_STATUS, IDC_FILELINE, IDC_SIZELINE, IDC_HWSTAT}) {
-            texts << window.Text(id);
-        }
-        EXPECT_EQ(texts, (QStringList{"Korvel v3.0", "24C02", "COM2", "Korvel v3.0",
-                                      "File: [buffer]", "Size: 256 bytes", start.hardware}));
-        ExpectButtonsOn(window, start.enabled);
-        EXPECT_TRUE(window.user.shown.empty());
-
-        // Closing releases the port; closing again, or with no port, is harmless.
-        window->Window().close();
-        window->Window().close();
-        window->OnDestroy();
-        EXPECT_FALSE(window->Dialog().hComm.IsOpen());
-    }
-}
-
 TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     setenv("KORVEL_VIEWER", "true", 1);
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     SimulatorProcess sim({"--chip", "24C02"});
     ShownWindow window;
+    QStringList texts = {window->Window().windowTitle(), window.List(IDC_DEVICECOMBO).currentText(),
+                         window.List(IDC_PORTCOMBO).currentText()};
+    for (const int id : {IDC_STATUS, IDC_FILELINE, IDC_SIZELINE, IDC_HWSTAT}) {
+        texts << window.Text(id);
+    }
+    EXPECT_EQ(texts, (QStringList{"Korvel v3.0", "24C02", "COM2", "Korvel v3.0", "File: [buffer]",
+                                  "Size: 256 bytes", "Hardware v2.1"}));
+    EXPECT_TRUE(window.user.shown.empty());
     TempDir temp;
     window->Dialog().tempdir = temp.path().string();
     const std::string listing = temp.File("BUFFER.TXT");
@@ -136,6 +106,12 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     EXPECT_EQ(window.Text(IDC_HWSTAT), "Hardware v2.1");
     ExpectButtonsOn(window, kAllButtons);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "46"), 2);
+
+    // Closing releases the port; closing again is harmless.
+    window->Window().close();
+    window->Window().close();
+    window->OnDestroy();
+    EXPECT_FALSE(window->Dialog().hComm.IsOpen());
 }
 
 // Each entry of the port list says, when the list is open, which device it stands for: read
