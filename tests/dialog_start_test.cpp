@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "dialog/KorvelDlg.h"
 #include "tests/support/Bounded.h"
@@ -18,57 +19,37 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Records the order in which the buttons are switched.
-struct SwitchLog : ButtonView {
-    SwitchLog(Texts& log, const char* name) : log(log), name(name) {}
-    void ShowEnabled(bool enabled) override { log.push_back(name + (enabled ? " on" : " off")); }
-    Texts& log;
-    std::string name;
-};
-
-// The dialog, its lists filled, with every device button watched.
-struct Detection {
-    Detection() {
-        dlg.InitialiseState();
-        CCommandButton* buttons[] = {&dlg.m_ReadButton, &dlg.m_WriteButton, &dlg.m_VerifyButton,
-                                     &dlg.m_BlankButton, &dlg.m_EraseButton};
-        for (int i = 0; i < 5; ++i) {
-            buttons[i]->Bind(&views[i]);
-        }
-    }
-    // Detection on COMn: the hardware line, then the buttons as they were switched.
-    Texts On(int port) {
-        log.clear();
-        dlg.m_PortCombo.SelectedByUser(port - 1);
-        dlg.OnSelchangeCombo1();
-        log.insert(log.begin(), user.Last().hardware);
-        return log;
-    }
-
-    Texts log;
-    SwitchLog views[5] = {
-        {log, "Read"}, {log, "Write"}, {log, "Verify"}, {log, "Blank"}, {log, "Erase"}};
+// Detection on COM2, every device button set the other way before: the hardware line, then how
+// detection left the five buttons.
+Texts DetectionOnCom2(bool buttonsBefore) {
     ScriptedUser user;
     CKorvelDlg dlg{user};
-};
-
-Texts Switched(const std::string& hardwareLine, const char* state) {
-    Texts expected = {hardwareLine};
-    for (const char* name : {"Read ", "Write ", "Verify ", "Blank ", "Erase "}) {
-        expected.push_back(name + std::string(state));
+    dlg.InitialiseState();
+    CCommandButton* buttons[] = {&dlg.m_ReadButton, &dlg.m_WriteButton, &dlg.m_VerifyButton,
+                                 &dlg.m_BlankButton, &dlg.m_EraseButton};
+    for (CCommandButton* button : buttons) {
+        button->SetEnabled(buttonsBefore);
     }
-    return expected;
+    dlg.m_PortCombo.SelectedByUser(1);
+    dlg.OnSelchangeCombo1();
+    Texts seen = {user.Last().hardware};
+    for (CCommandButton* button : buttons) {
+        seen.push_back(button->GetEnabled() ? "on" : "off");
+    }
+    return seen;
 }
 
 TEST(HardwareDetection, AnswerDecidesTheHardwareLineAndTheButtons) {
-    const std::pair<Texts, Texts> cases[] = {
-        {{}, Switched("Hardware v2.1", "on")},
-        {{"--board-version", "2\\x00X"}, Switched("Hardware v2", "on")},
-        {{"--short-version", "2"}, Switched("Hardware not found !", "off")},
+    const std::tuple<Texts, const char*, bool> cases[] = {
+        {{}, "Hardware v2.1", true},
+        {{"--board-version", "2\\x00X"}, "Hardware v2", true},
+        {{"--short-version", "2"}, "Hardware not found !", false},
     };
-    for (const auto& [options, expected] : cases) {
+    for (const auto& [options, hardware, on] : cases) {
         SimulatorProcess sim(options);
-        EXPECT_EQ(Detection().On(2), expected);
+        Texts expected(6, on ? "on" : "off");
+        expected[0] = hardware;
+        EXPECT_EQ(DetectionOnCom2(!on), expected);
     }
 }
 
@@ -87,9 +68,9 @@ TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
         const std::string expected = hardware;
         EXPECT_TRUE(EndsWithin(3000,
                                [&] {
-                                   const Texts seen = Detection().On(2);
+                                   const Texts seen = DetectionOnCom2(false);
                                    return seen[0].rfind(expected, 0) == 0 && seen[0].size() == 13 &&
-                                          seen[1] == "Read on";
+                                          seen[1] == "on";
                                }))
             << options[1] << " " << options[3];
     }
