@@ -76,6 +76,17 @@ TEST(HardwareDetection, EndsAgainstABoardThatFloodsTheLine) {
     }
 }
 
+TEST(CommandButton, ClickRunsItsHandlerOnlyWhileEnabled) {
+    CCommandButton button;
+    int clicks = 0;
+    button.SetClickHandler([&] { ++clicks; });
+    button.SetEnabled(false);
+    button.Click();
+    button.SetEnabled(true);
+    button.Click();
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(StartUp, BlankImageOfA24C02AndDeviceChoicesTouchOnlyTheSize) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     ScriptedUser user;

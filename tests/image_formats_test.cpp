@@ -221,9 +221,9 @@ std::string Sums(const Bytes& bytes) {
     return Crc32Hex(bytes.data(), bytes.size()) + " " + Sha256Hex(bytes.data(), bytes.size());
 }
 
-// The standards' check values, the 56 bytes whose length no longer fits in SHA-256's block (the
-// padding takes a second one), and a whole 24C256 whose byte k is k % 251, with its sums computed
-// by Python 3:
+// The standards' check values; 55 bytes, whose padding and length just fit in SHA-256's block,
+// and 56, whose length no longer does (the padding takes a second one); and a whole 24C256 whose
+// byte k is k % 251. Where no standard gives them, the sums were computed by Python 3:
 //   d = bytes(k % 251 for k in range(32768))
 //   '%08x' % zlib.crc32(d), hashlib.sha256(d).hexdigest()
 TEST(Checksums, GiveTheStandardCheckValuesAndPythonsForAWhole24C256) {
@@ -232,6 +232,8 @@ TEST(Checksums, GiveTheStandardCheckValuesAndPythonsForAWhole24C256) {
         {"123456789", "cbf43926 15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225"},
         {"", "00000000 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "352441c2 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+         "aadfe34e 9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
          "171a3f5f 248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
     };

@@ -63,16 +63,16 @@ TEST(PortMap, BuiltInPortsThatAreThereComeFirstThenAdaptersByTheirStableNames) {
     EXPECT_EQ(laptop.Ports(), (Texts{laptop.Found("ttyUSB0"), " none", " none", " none"}));
 
     // A real UART first, then adapters by their by-id names, whatever the kernel numbered them,
-    // then adapters without one, by name; a fifth port finds no place.
+    // then adapters without one, by name (not by number); a fifth port finds no place.
     FakeMachine desk;
     desk.Uart("ttyS1", 0);
     desk.Uart("ttyS3", 4);
     desk.Adapter("ttyUSB1");
-    desk.Adapter("ttyACM0");
+    desk.Adapter("ttyACM4");
     desk.Adapter("ttyUSB0", "usb-Prolific_PL2303-if00-port0");
     desk.Adapter("ttyACM3", "usb-Arduino_Uno_8543-if00");
     EXPECT_EQ(desk.Ports(), (Texts{desk.Found("ttyS3"), desk.Found("ttyACM3"),
-                                   desk.Found("ttyUSB0"), desk.Found("ttyACM0")}));
+                                   desk.Found("ttyUSB0"), desk.Found("ttyACM4")}));
 }
 
 // By number, not by name: ttyS10 after ttyS3.

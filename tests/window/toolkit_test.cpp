@@ -25,7 +25,7 @@ TEST(FileFilters, BecomeQtNameFiltersAndGiveNamesToSaveTheirExtension) {
     CCommonDialog1 files;
     files.SetFilter("Binary files (*.bin)|*.bin|All files (*.*)|*.*");
     EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Binary files (*.bin)", "All files (*)"}));
-    files.SetFilter("Images|*.bin;*.rom");
+    files.SetFilter("Images|*.bin;*.rom|Odd");  // a type without patterns is left out
     EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Images (*.bin *.rom)"}));
 
     files.SetFilter("Binary files (*.bin)|*.bin");
