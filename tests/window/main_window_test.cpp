@@ -35,7 +35,7 @@ void ExpectButtonsOn(ShownWindow& window, std::vector<int> ids) {
     }
 }
 
-TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
+TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevices) {
     setenv("KORVEL_VIEWER", "true", 1);
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     SimulatorProcess sim({"--chip", "24C02"});
@@ -107,19 +107,8 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerOnly) {
     ExpectButtonsOn(window, kAllButtons);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "46"), 2);
 
-    // Closing releases the port; closing again is harmless.
-    window->Window().close();
-    window->Window().close();
-    window->OnDestroy();
-    EXPECT_FALSE(window->Dialog().hComm.IsOpen());
-}
-
-// Each entry of the port list says, when the list is open, which device it stands for: read
-// afresh each time, so that a device named (or plugged in) meanwhile shows.
-TEST(PortList, EntriesNameTheirDevicesWhenTheListOpens) {
-    SimulatorProcess sim({"--chip", "24C02"});
-    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
-    ShownWindow window;
+    // Each entry of the port list says, when the list is open, which device it stands for: read
+    // afresh each time, so that a device named (or plugged in) meanwhile shows.
     QComboBox& ports = window.List(IDC_PORTCOMBO);
     const auto tips = [&ports] {
         ports.showPopup();
@@ -141,6 +130,12 @@ TEST(PortList, EntriesNameTheirDevicesWhenTheListOpens) {
     for (const QString& entry : shown) {
         EXPECT_TRUE(entry.contains(" (")) << entry.toStdString();
     }
+
+    // Closing releases the port; closing again is harmless.
+    window->Window().close();
+    window->Window().close();
+    window->OnDestroy();
+    EXPECT_FALSE(window->Dialog().hComm.IsOpen());
 }
 
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
