@@ -4,10 +4,9 @@
 
 namespace korvel {
 
-bool CKorvelApp::InitInstance() {
+void CKorvelApp::InitInstance() {
     KorvelWindow window;
     window.DoModal();
-    return false;
 }
 
 }  // namespace korvel

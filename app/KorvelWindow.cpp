@@ -3,10 +3,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QIcon>
+#include <QSignalBlocker>
+#include <QToolButton>
 
 #include "app/CAboutDlg.h"
-#include "dialog/ControlIds.h"
-#include "window/CommandButtonWidget.h"
+#include "resources/ControlIds.h"
 #include "window/Pictures.h"
 #include "window/PortTips.h"
 
@@ -14,8 +15,38 @@ namespace korvel {
 
 namespace {
 
-constexpr int kButtonIds[] = {IDC_OPENBUTTON,  IDC_SAVEBUTTON,  IDC_READBUTTON,   IDC_WRITEBUTTON,
-                              IDC_BLANKBUTTON, IDC_ERASEBUTTON, IDC_VERIFYBUTTON, IDC_BUFFERBUTTON};
+// Each button's click and the handler it runs.
+struct ButtonRoute {
+    int id;
+    void (CKorvelDlg::*handler)();
+};
+constexpr ButtonRoute kButtonRoutes[] = {
+    {IDC_BUFFERBUTTON, &CKorvelDlg::OnClickBufferbutton},
+    {IDC_OPENBUTTON, &CKorvelDlg::OnClickOpenbutton},
+    {IDC_BLANKBUTTON, &CKorvelDlg::OnClickBlankbutton},
+    {IDC_SAVEBUTTON, &CKorvelDlg::OnClickSavebutton},
+    {IDC_READBUTTON, &CKorvelDlg::OnClickReadbutton},
+    {IDC_WRITEBUTTON, &CKorvelDlg::OnClickWritebutton},
+    {IDC_ERASEBUTTON, &CKorvelDlg::OnClickErasebutton},
+    {IDC_VERIFYBUTTON, &CKorvelDlg::OnClickVerifybutton},
+};
+
+// The buttons that detection switches on and off, in the order it does.
+constexpr int kDeviceButtonIds[] = {IDC_READBUTTON, IDC_WRITEBUTTON, IDC_VERIFYBUTTON,
+                                    IDC_BLANKBUTTON, IDC_ERASEBUTTON};
+
+// Fills a list without raising its handler: only a choice the user makes does.
+void Fill(QComboBox& list, const std::vector<std::string>& items) {
+    const QSignalBlocker quiet(list);
+    for (const std::string& item : items) {
+        list.addItem(QString::fromStdString(item));
+    }
+}
+
+void Select(QComboBox& list, int index) {
+    const QSignalBlocker quiet(list);
+    list.setCurrentIndex(index);
+}
 
 }  // namespace
 
@@ -23,12 +54,13 @@ KorvelWindow::KorvelWindow(const WindowServices& services)
     : window_(kMainDialogTemplate),
       guard_(window_),
       qtFiles_(window_),
-      host_(window_, Labels(), services.messageBoxes != nullptr ? *services.messageBoxes : qtBoxes_,
+      host_(window_, Labels(), DeviceButtons(),
+            services.messageBoxes != nullptr ? *services.messageBoxes : qtBoxes_,
+            services.fileDialogs != nullptr ? *services.fileDialogs : qtFiles_,
             [this] { guard_.KeepAnswering(); }),
       dlg_(host_) {
-    AttachButtons();
-    AttachLists();
-    dlg_.m_FileDialog.Bind(services.fileDialogs != nullptr ? services.fileDialogs : &qtFiles_);
+    ConnectButtons();
+    ConnectLists();
 
     // This desktop gives a program no system menu: the About command sits in the window's
     // context menu instead.
@@ -41,15 +73,12 @@ KorvelWindow::KorvelWindow(const WindowServices& services)
 
     QObject::connect(&window_, &QDialog::finished, &window_, [this] { OnDestroy(); });
     dlg_.OnInitDialog();
+    Select(*static_cast<QComboBox*>(window_.Control(IDC_DEVICECOMBO)), dlg_.SelectedDevice());
+    Select(*static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO)), dlg_.SelectedPort());
 }
 
 KorvelWindow::~KorvelWindow() {
     OnDestroy();
-    // The widgets go before the proxies that show in them.
-    for (const int id : kButtonIds) {
-        ProxyOf(id).Bind(nullptr);
-    }
-    dlg_.m_FileDialog.Bind(nullptr);
 }
 
 void KorvelWindow::DoModal() {
@@ -77,49 +106,35 @@ StatusLabels KorvelWindow::Labels() {
             static_cast<QLabel*>(window_.Control(IDC_HWSTAT))};
 }
 
-CCommandButton& KorvelWindow::ProxyOf(int id) {
-    switch (id) {
-        case IDC_READBUTTON:
-            return dlg_.m_ReadButton;
-        case IDC_WRITEBUTTON:
-            return dlg_.m_WriteButton;
-        case IDC_BLANKBUTTON:
-            return dlg_.m_BlankButton;
-        case IDC_ERASEBUTTON:
-            return dlg_.m_EraseButton;
-        case IDC_VERIFYBUTTON:
-            return dlg_.m_VerifyButton;
-        case IDC_SAVEBUTTON:
-            return saveButton_;
-        case IDC_BUFFERBUTTON:
-            return bufferButton_;
-        case IDC_OPENBUTTON:
-        default:
-            return openButton_;
+std::vector<QWidget*> KorvelWindow::DeviceButtons() {
+    std::vector<QWidget*> buttons;
+    for (const int id : kDeviceButtonIds) {
+        buttons.push_back(window_.Control(id));
     }
+    return buttons;
 }
 
-void KorvelWindow::AttachButtons() {
-    for (const int id : kButtonIds) {
-        CCommandButton& proxy = ProxyOf(id);
-        proxy.SetClickHandler([this, id] { guard_.Run([this, id] { dlg_.OnClick(id); }); });
-        static_cast<CommandButtonWidget*>(window_.Control(id))->Attach(proxy);
-    }
-}
-
-void KorvelWindow::AttachLists() {
-    const auto attach = [this](int id, CComboBox& list) {
-        auto* widget = static_cast<QComboBox*>(window_.Control(id));
-        return std::make_unique<ComboBinding>(*widget, list, [this, id, &list](int index) {
-            guard_.Run([this, id, &list, index] {
-                list.SelectedByUser(index);
-                dlg_.OnSelchange(id);
-            });
+void KorvelWindow::ConnectButtons() {
+    for (const ButtonRoute& route : kButtonRoutes) {
+        auto* button = static_cast<QToolButton*>(window_.Control(route.id));
+        QObject::connect(button, &QToolButton::clicked, &window_, [this, handler = route.handler] {
+            guard_.Run([this, handler] { (dlg_.*handler)(); });
         });
-    };
-    deviceList_ = attach(IDC_DEVICECOMBO, dlg_.m_DeviceCombo);
-    portList_ = attach(IDC_PORTCOMBO, dlg_.m_PortCombo);
-    new PortTips(*static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO)), dlg_.portNames);
+    }
+}
+
+void KorvelWindow::ConnectLists() {
+    auto* devices = static_cast<QComboBox*>(window_.Control(IDC_DEVICECOMBO));
+    auto* ports = static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO));
+    Fill(*devices, CKorvelDlg::DeviceNames());
+    Fill(*ports, CKorvelDlg::PortNames());
+    QObject::connect(devices, &QComboBox::activated, &window_, [this](int index) {
+        guard_.Run([this, index] { dlg_.OnSelchangeDeviceCombo(index); });
+    });
+    QObject::connect(ports, &QComboBox::activated, &window_, [this](int index) {
+        guard_.Run([this, index] { dlg_.OnSelchangeCombo1(index); });
+    });
+    new PortTips(*ports, dlg_.Core().Ports());
 }
 
 }  // namespace korvel

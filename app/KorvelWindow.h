@@ -1,13 +1,8 @@
 #pragma once
 
-#include <memory>
-
-#include "controls/CCommandButton.h"
-#include "controls/CCommonDialog1.h"
 #include "dialog/KorvelDlg.h"
 #include "window/BusyGuard.h"
-#include "window/ComboBinding.h"
-#include "window/FileDialogBinding.h"
+#include "window/FileDialogs.h"
 #include "window/MessageBoxes.h"
 #include "window/QtDialogHost.h"
 #include "window/TemplateDialog.h"
@@ -17,14 +12,13 @@ namespace korvel {
 // Where the window's message boxes and file dialogs come from; Qt's own where not given.
 struct WindowServices {
     MessageBoxPresenter* messageBoxes = nullptr;
-    FileDialogView* fileDialogs = nullptr;
+    FileChooser* fileDialogs = nullptr;
 };
 
-// The main dialog on screen: template 102 with the dialog object behind it. Every widget event
-// reaches exactly its handler, one handler at a time: a button's click goes through its
-// command-button proxy to CKorvelDlg::OnClick, a choice in a list to CKorvelDlg::OnSelchange,
-// and the window menu's About command to OnSysCommand. Constructing it initialises the dialog
-// (hardware detection included) before anything is shown.
+// The main dialog on screen: template 102 with its presenter behind it. Every widget event
+// reaches exactly its handler, one handler at a time: a button's click, a choice in a list, and
+// the window menu's About command. Constructing it initialises the presenter (hardware detection
+// included) before anything is shown.
 class KorvelWindow {
   public:
     explicit KorvelWindow(const WindowServices& services = {});
@@ -45,23 +39,17 @@ class KorvelWindow {
     QtDialogHost& Host() { return host_; }
 
   private:
-    void AttachButtons();
-    void AttachLists();
+    void ConnectButtons();
+    void ConnectLists();
     StatusLabels Labels();
-    CCommandButton& ProxyOf(int id);
+    std::vector<QWidget*> DeviceButtons();
 
     TemplateDialog window_;
     BusyGuard guard_;
     QtMessageBoxPresenter qtBoxes_;
-    QtFileDialogView qtFiles_;
+    QtFileChooser qtFiles_;
     QtDialogHost host_;
     CKorvelDlg dlg_;
-    // Open, Save and Buffer are never switched off, so the dialog keeps no proxy for them.
-    CCommandButton openButton_;
-    CCommandButton saveButton_;
-    CCommandButton bufferButton_;
-    std::unique_ptr<ComboBinding> deviceList_;
-    std::unique_ptr<ComboBinding> portList_;
     bool destroyed_ = false;
 };
 

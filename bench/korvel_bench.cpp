@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog/KorvelDlg.h"
-#include "tests/support/SimulatorProcess.h"
+#include "programmer/Messages.h"
+#include "programmer/Programmer.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 namespace {
@@ -13,24 +14,19 @@ namespace {
 // Bytes on the line per address: command, address bytes and reply; a write adds its data.
 constexpr double kByteSeconds = 10.0 / 9600.0;
 
-class QuietHost : public DialogHost {
-  public:
-    void ShowStatusTexts(const StatusTexts&) override {}
-    int ShowMessageBox(const std::string& text, const std::string& title, unsigned) override {
-        std::printf("  %s: %s\n", title.c_str(), text.c_str());
-        return IDOK;
-    }
-};
-
-void Measure(const char* label, CKorvelDlg& dlg, void (CKorvelDlg::*operation)(),
+void Measure(const char* label, Programmer& programmer, ChipOperation operation,
              int lineBytesPerAddress) {
     const auto start = std::chrono::steady_clock::now();
-    (dlg.*operation)();
+    const ChipOutcome outcome = programmer.Run(operation);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double lineSeconds = dlg.eebufsize * lineBytesPerAddress * kByteSeconds;
+    const std::int32_t size = programmer.Chip().size;
+    const double lineSeconds = size * lineBytesPerAddress * kByteSeconds;
     std::printf("  %-7s %8.3f s  %8.3f ms/address  line %7.2f s  ratio %.3f\n", label, seconds,
-                1000.0 * seconds / dlg.eebufsize, lineSeconds, seconds / lineSeconds);
+                1000.0 * seconds / size, lineSeconds, seconds / lineSeconds);
+    if (const std::optional<Message> message = OutcomeMessage(outcome)) {
+        std::printf("  %s: %s\n", message->title.c_str(), message->text.c_str());
+    }
 }
 
 // Runs the operations against a simulated board: instant, or paced at 9600 baud behind an
@@ -48,19 +44,17 @@ void Run(const char* chip, bool paced, int latencyMs = 0, bool all = true) {
         std::printf("%s: the board simulator did not start\n", chip);
         return;
     }
-    sim.ServeAsPort(2);
-    QuietHost host;
-    CKorvelDlg dlg(host);
-    dlg.OnInitDialog();
-    dlg.m_DeviceCombo.SelectedByUser(FindDevice(chip));
-    dlg.OnSelchangeDeviceCombo();
+    Programmer programmer;
+    programmer.NamePort(2, sim.Link());
+    programmer.SelectChip(FindChipType(chip));
+    const Detection detection = programmer.Detect(2);
     std::printf("%s, %s board, adapter latency %d ms (%s)\n", chip, paced ? "9600-baud" : "instant",
-                latencyMs, dlg.m_HwStat.c_str());
-    const int addressBytes = TakesTwoAddressBytes(dlg.device) ? 2 : 1;
-    Measure("Read", dlg, &CKorvelDlg::OnClickReadbutton, 2 + addressBytes);
+                latencyMs, HardwareLine(detection).c_str());
+    const int addressBytes = programmer.Chip().addressBytes;
+    Measure("Read", programmer, ChipOperation::Read, 2 + addressBytes);
     if (all) {
-        Measure("Verify", dlg, &CKorvelDlg::OnClickVerifybutton, 2 + addressBytes);
-        Measure("Write", dlg, &CKorvelDlg::OnClickWritebutton, 3 + addressBytes);
+        Measure("Verify", programmer, ChipOperation::Verify, 2 + addressBytes);
+        Measure("Write", programmer, ChipOperation::Write, 3 + addressBytes);
     }
 }
 

@@ -7,9 +7,9 @@
 #include <cstdio>
 
 #include "app/KorvelWindow.h"
-#include "dialog/ControlIds.h"
-#include "dialog/DeviceCatalog.h"
-#include "tests/support/SimulatorProcess.h"
+#include "programmer/ChipTypes.h"
+#include "resources/ControlIds.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 namespace {
@@ -49,7 +49,7 @@ void MeasureStartUp(const char* label, Clock::time_point since) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
     std::printf("start-up to a painted window, %s: %.1f ms (%s)\n", label, MsSince(since),
-                window.Dialog().m_HwStat.c_str());
+                window.Dialog().Texts().hardware.c_str());
 }
 
 void MeasureRead() {
@@ -58,14 +58,13 @@ void MeasureRead() {
     window.Window().show();
     QCoreApplication::processEvents();
     CKorvelDlg& dlg = window.Dialog();
-    dlg.m_DeviceCombo.SelectedByUser(FindDevice("24C256"));
-    dlg.OnSelchangeDeviceCombo();
+    dlg.OnSelchangeDeviceCombo(FindChipType("24C256"));
     const int before = window.Host().ActionRepaints();
     const Clock::time_point start = Clock::now();
     // As the user does: through the button, the busy guard and its event pumping.
     static_cast<QToolButton*>(window.Window().Control(IDC_READBUTTON))->click();
     std::printf("24C256 Read: %.0f ms, %d addresses, action line painted %d times\n",
-                MsSince(start), dlg.eebufsize, window.Host().ActionRepaints() - before);
+                MsSince(start), dlg.Core().Chip().size, window.Host().ActionRepaints() - before);
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/SerialPort.h"
 
 namespace korvel {
 
-// A programmer board on a serial line, as the dialog's operations use it: the question that
-// detection asks, and the commands of the device operations with the one-byte answer that each
-// read or write waits for. A board that speaks another protocol is another class of this kind,
-// with a simulated board of its own in tools/ to be tested against.
+// The chip as the board must address it.
+struct ChipAddressing {
+    int addressBytes;  // 1: the 256-byte block rides in the device-select byte; 2: it does not
+};
+
+// A programmer board on a serial line, as the programmer's operations use it: the question that
+// detection asks, and the chip's bytes one address at a time. A board that speaks another
+// protocol is another class of this kind, with a simulated board of its own in tools/ to be
+// tested against. The board owns its line: nothing else reads or writes it.
 class ProgrammerBoard {
   public:
     ProgrammerBoard() = default;
@@ -19,28 +25,24 @@ class ProgrammerBoard {
     virtual ~ProgrammerBoard() = default;
 
     // Opens the device and sets the line up as the board needs it; false with the reason in
-    // port.LastError(). A line that could not be set up stays open until Close.
-    virtual bool Open(const std::string& device) = 0;
-    void Close() { port.Close(); }
+    // Problem(). A line that could not be set up stays open until Disconnect.
+    virtual bool Connect(const std::string& device) = 0;
+    virtual void Disconnect() { port_.Close(); }
+    bool Connected() const { return port_.IsOpen(); }
+    const std::string& Problem() const { return port_.LastError(); }
 
     // Asks the board what it is: true with its whole answer, false when it gave less.
     virtual bool AskVersion(std::string& answer) = 0;
 
-    // The commands of a device operation: the addressing mode of the chip, the 256-byte block
-    // chips with one address byte work in, and a read ('R') or write ('W') of one address.
-    virtual void SendModeCommand(std::uint8_t addressMode) = 0;
-    virtual void SendSelectCommand(int block) = 0;
-    virtual void SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes) = 0;
-    // Waits for the one-byte answer to a read or write command; false when none came.
-    virtual bool WaitReply() = 0;
+    // Starts work on a chip: whatever the board was told before, it is told afresh.
+    virtual void BeginChipWork(const ChipAddressing& chip) = 0;
+    // The byte at an address, or nothing when the board did not answer.
+    virtual std::optional<std::uint8_t> ReadByte(std::int32_t address) = 0;
+    // Writes a byte; the board's answer (the byte when it was written), or nothing.
+    virtual std::optional<std::uint8_t> WriteByte(std::int32_t address, std::uint8_t data) = 0;
 
-    // One byte to the board; a failed send shows only as a missing answer.
-    void SendByte(char byte);
-    // One byte from the board: 1 with it in `reply`, or 0 with `reply` as it was.
-    int ReceiveByte();
-
-    SerialPort port;
-    char reply = 0;  // the byte last received from the board
+  protected:
+    SerialPort port_;
 };
 
 }  // namespace korvel

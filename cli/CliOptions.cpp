@@ -1,27 +1,20 @@
 #include "cli/CliOptions.h"
 
-#include <algorithm>
-
-#include "dialog/DeviceCatalog.h"
 #include "platform/CommandLine.h"
+#include "programmer/ChipTypes.h"
+#include "programmer/FormatText.h"
 
 namespace korvel {
 
-const char* const kCliUsage =
+namespace {
+
+constexpr const char* kUsageStart =
     "Usage: korvel-cli [OPTION]... OPERATION...\n"
     "Runs Korvel's operations on a 24Cxx EEPROM in the order given, on one open port, after\n"
     "detecting the programmer board there.\n"
     "\n"
-    "Operations:\n"
-    "  detect   ask the board for its version\n"
-    "  read     read the chip into the image\n"
-    "  verify   compare the chip with the image\n"
-    "  blank    check that every byte of the chip is 0xFF\n"
-    "  erase    write 0xFF into every byte of the chip\n"
-    "  write    write the image into the chip\n"
-    "  list     write the image's hex listing BUFFER.TXT and print its path\n"
-    "  ports    show the device that each of COM1 to COM4 stands for, and why\n"
-    "  sum      print the CRC-32 and the SHA-256 of the image (the chip's size)\n"
+    "Operations:\n";
+constexpr const char* kUsageEnd =
     "\n"
     "Options:\n"
     "  -p, --port=PORT     1 to 4 for COM1 to COM4 (default 2), or a device path with a\n"
@@ -40,11 +33,6 @@ const char* const kCliUsage =
     "machine's serial ports fill COM1 to COM4 (see 'korvel-cli ports').\n"
     "Exit status: 0 when every operation succeeded, 1 when one failed (the run stops\n"
     "there), 2 on a mistake in the command line.\n";
-
-namespace {
-
-const char* const kOperations[] = {"detect", "read", "verify", "blank", "erase",
-                                   "write",  "list", "ports",  "sum"};
 
 const option kLongOptions[] = {
     {"port", required_argument, nullptr, 'p'},   {"device", required_argument, nullptr, 'd'},
@@ -88,12 +76,9 @@ CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, s
             case 'p':
                 return TakePort(value, options, why);
             case 'd':
-                options.device = value;
-                if (FindDevice(value) < 0) {
-                    why = "unknown device '" + options.device + "'";
-                    return false;
-                }
-                return true;
+                options.chipRow = FindChipType(value);
+                why = std::string("unknown device '") + value + "'";
+                return options.chipRow >= 0;
             case 'i':
                 return TakeFileName("--in", value, options.in, why);
             case 'o':
@@ -111,18 +96,26 @@ CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, s
         return request;
     }
     for (const std::string& word : operands) {
-        if (std::find(std::begin(kOperations), std::end(kOperations), word) ==
-            std::end(kOperations)) {
+        const CliOperation* operation = FindCliOperation(word);
+        if (operation == nullptr) {
             error = "unknown operation '" + word + "'";
             return CommandLineRequest::Mistake;
         }
-        options.operations.push_back(word);
+        options.operations.push_back(operation);
     }
     if (options.operations.empty() && options.in.empty() && options.out.empty()) {
         error = "nothing to do: name an operation";
         return CommandLineRequest::Mistake;
     }
     return CommandLineRequest::Run;
+}
+
+std::string CliUsage() {
+    std::string usage = kUsageStart;
+    for (const CliOperation& operation : kCliOperations) {
+        usage += FormatText("  %-9s%s\n", operation.word, operation.help);
+    }
+    return usage + kUsageEnd;
 }
 
 }  // namespace korvel

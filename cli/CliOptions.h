@@ -4,24 +4,26 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliOperations.h"
 #include "image/ImageFormat.h"
 #include "platform/CommandLine.h"
 
 namespace korvel {
 
 struct CliOptions {
-    int port = 2;            // COM1 to COM4
-    std::string portDevice;  // a device named by its path instead of a port number
-    std::string device = "24C02";
+    int port = 2;                       // COM1 to COM4
+    std::string portDevice;             // a device named by its path instead of a port number
+    int chipRow = 2;                    // the chip type's catalogue row: 24C02
     std::string in;                     // image loaded before the operations
     std::string out;                    // image saved after them
     std::optional<ImageFormat> format;  // of both files; else each file's by its extension
-    std::vector<std::string> operations;
+    std::vector<const CliOperation*> operations;
 };
 
 // Reads the command line; on a mistake the reason is in `error`.
 CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
 
-extern const char* const kCliUsage;
+// What --help prints.
+std::string CliUsage();
 
 }  // namespace korvel

@@ -1,113 +1,163 @@
-// korvel-cli: the dialog's operations from the command line, for scripts and production benches.
+// korvel-cli: the programmer's operations from the command line, for scripts and production
+// benches.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "cli/CliOptions.h"
-#include "cli/OneFileDialog.h"
-#include "cli/TerminalHost.h"
-#include "dialog/KorvelDlg.h"
+#include "cli/ProgressLine.h"
 #include "image/Crc32.h"
 #include "image/Sha256.h"
+#include "platform/InputFile.h"
 #include "platform/Signals.h"
+#include "programmer/Messages.h"
+#include "programmer/Programmer.h"
 #include "resources/Version.h"
 
 namespace korvel {
 
 namespace {
 
-struct DeviceOperationWord {
-    const char* word;
-    bool (CKorvelDlg::*run)();
-    CCommandButton CKorvelDlg::*button;  // the operation runs only while its button is on
-};
-
-const DeviceOperationWord kDeviceOperations[] = {
-    {"read", &CKorvelDlg::ReadChip, &CKorvelDlg::m_ReadButton},
-    {"verify", &CKorvelDlg::VerifyChip, &CKorvelDlg::m_VerifyButton},
-    {"blank", &CKorvelDlg::BlankCheckChip, &CKorvelDlg::m_BlankButton},
-    {"erase", &CKorvelDlg::EraseChip, &CKorvelDlg::m_EraseButton},
-    {"write", &CKorvelDlg::WriteChip, &CKorvelDlg::m_WriteButton},
-};
-
 // Why each port number stands for its device, as `ports` says it.
 const char* const kOrigins[] = {"named on the command line", "environment", "found on this machine",
                                 "nothing found for it"};
 
-// One run of the command line: the dialog with its texts on the terminal.
+// One run of the command line: the programmer, with what it says on the terminal.
 class Session {
   public:
     explicit Session(const CliOptions& options)
         : options_(options),
-          host_(isatty(STDERR_FILENO) == 1),
-          dlg_(host_),
+          progress_(isatty(STDERR_FILENO) == 1),
           portLabel_(options.portDevice.empty() ? "COM" + std::to_string(options.port)
                                                 : options.portDevice) {
-        dlg_.InitialiseState();
         if (!options.portDevice.empty()) {
-            dlg_.portNames.Name(options.port, options.portDevice);
+            programmer_.NamePort(options.port, options.portDevice);
         }
-        dlg_.m_DeviceCombo.SelectedByUser(FindDevice(options.device.c_str()));
-        dlg_.OnSelchangeDeviceCombo();
+        programmer_.SelectChip(options.chipRow);
     }
-    ~Session() { dlg_.OnDestroy(); }
 
     bool Run() {
-        bool ok = options_.in.empty() || Open();
-        const bool needsBoard = std::any_of(
-            options_.operations.begin(), options_.operations.end(), [](const std::string& word) {
-                return word != "list" && word != "ports" && word != "sum";
-            });
-        if (ok && needsBoard && options_.operations.front() != "detect") {
+        bool ok = options_.in.empty() || Load();
+        const auto& operations = options_.operations;
+        const bool needsBoard = std::any_of(operations.begin(), operations.end(),
+                                            [](const CliOperation* o) { return NeedsBoard(*o); });
+        if (ok && needsBoard && operations.front()->work != CliWork::Detect) {
             Detect();
         }
-        for (const std::string& word : options_.operations) {
-            ok = ok && RunOperation(word);
+        for (const CliOperation* operation : operations) {
+            ok = ok && RunOperation(*operation);
         }
         return ok && (options_.out.empty() || Save());
     }
 
   private:
-    bool Detect() {
-        dlg_.m_PortCombo.SelectedByUser(options_.port - 1);
-        dlg_.OnSelchangeCombo1();
-        std::printf("%s: %s\n", portLabel_.c_str(), Printable(dlg_.m_HwStat).c_str());
-        return dlg_.m_ReadButton.GetEnabled();
+    // A message as one line on standard output, "Title: text".
+    void Print(const Message& message, const char* answer = "") {
+        progress_.Break();
+        std::string text = message.text;
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        std::printf("%s: %s%s\n", message.title.c_str(), text.c_str(), answer);
     }
-
-    bool Open() {
-        OneFileDialog chooser(options_.in);
-        dlg_.m_FileDialog.Bind(&chooser);
-        const FileOutcome outcome = dlg_.OpenImage(FormatOf(options_.in));
-        dlg_.m_FileDialog.Bind(nullptr);
-        if (chooser.Refused()) {
-            std::printf("Error: can't open %s\n", options_.in.c_str());
+    void Print(const std::optional<Message>& message) {
+        if (message) {
+            Print(*message);
         }
-        return outcome == FileOutcome::Done;
     }
 
+    bool RunOperation(const CliOperation& operation) {
+        switch (operation.work) {
+            case CliWork::Detect:
+                return Detect();
+            case CliWork::Chip:
+                return RunChip(operation);
+            case CliWork::List:
+                return List();
+            case CliWork::Ports:
+                ListPorts();
+                return true;
+            case CliWork::Sum:
+            default:
+                PrintSums();
+                return true;
+        }
+    }
+
+    bool Detect() {
+        const Detection detection = programmer_.Detect(options_.port);
+        if (detection.result == DetectionResult::CantOpen) {
+            std::fprintf(stderr, "korvel: can't open COM%d: %s\n", options_.port,
+                         detection.problem.c_str());
+        } else if (!detection.advice.empty()) {
+            std::fprintf(stderr, "korvel: %s\n", detection.advice.c_str());
+        }
+        hardwareLine_ = HardwareLine(detection);
+        std::printf("%s: %s\n", portLabel_.c_str(), Printable(hardwareLine_).c_str());
+        return programmer_.BoardFound();
+    }
+
+    bool RunChip(const CliOperation& operation) {
+        if (!programmer_.BoardFound()) {
+            std::printf("%s: %s\n", operation.word, Printable(hardwareLine_).c_str());
+            return false;
+        }
+        const ChipOperation chip = *operation.chip;
+        const ChipOutcome outcome =
+            programmer_.Run(chip, [this, chip](std::int32_t done, std::int32_t total) {
+                progress_.Show(ProgressText(chip, done, total), done * 100 / total);
+            });
+        Print(OutcomeMessage(outcome));
+        progress_.Show(kReadyText);
+        return outcome.Succeeded();
+    }
+
+    bool Load() {
+        const LoadOutcome outcome = programmer_.LoadImage(options_.in, FormatOf(options_.in));
+        if (outcome.result == LoadResult::CantOpen) {
+            std::printf("Error: can't open %s\n", options_.in.c_str());
+            return false;
+        }
+        Print(LoadMessage(outcome, programmer_.Chip().size));
+        return outcome.result == LoadResult::Loaded;
+    }
+
+    // The user named the file: the question is asked and answered yes, for the log to show.
     bool Save() {
-        OneFileDialog chooser(options_.out);
-        dlg_.m_FileDialog.Bind(&chooser);
-        const FileOutcome outcome = dlg_.SaveImage(FormatOf(options_.out));
-        dlg_.m_FileDialog.Bind(nullptr);
-        return outcome == FileOutcome::Done;
+        if (ExistsForReading(options_.out)) {
+            Print(OverwriteQuestion(), " yes");
+        }
+        const SaveResult result = programmer_.SaveImage(options_.out, FormatOf(options_.out));
+        Print(SaveMessage(result));
+        return result == SaveResult::Saved;
     }
 
     ImageFormat FormatOf(const std::string& path) const {
         return options_.format.value_or(ImageFormatOfPath(path));
     }
 
+    bool List() {
+        const ListingOutcome listing =
+            programmer_.WriteListing([this] { progress_.Show("Dumping..."); });
+        if (!listing.written) {
+            Print(ListingFailedMessage());
+        }
+        progress_.Show(kReadyText);
+        if (listing.written) {
+            std::printf("%s\n", listing.path.c_str());
+        }
+        return listing.written;
+    }
+
     // The sums of the image as the chip holds it, to compare with those of a known dump.
     void PrintSums() {
-        const auto size = static_cast<std::size_t>(dlg_.eebufsize);
-        std::printf("CRC-32: %s\nSHA-256: %s\n", Crc32Hex(dlg_.eebuf.data(), size).c_str(),
-                    Sha256Hex(dlg_.eebuf.data(), size).c_str());
+        const auto size = static_cast<std::size_t>(programmer_.Chip().size);
+        const std::uint8_t* image = programmer_.Image().data();
+        std::printf("CRC-32: %s\nSHA-256: %s\n", Crc32Hex(image, size).c_str(),
+                    Sha256Hex(image, size).c_str());
     }
 
     void ListPorts() {
-        const std::vector<PortAssignment> ports = dlg_.portNames.Assignments();
+        const std::vector<PortAssignment> ports = programmer_.Ports().Assignments();
         for (std::size_t i = 0; i < ports.size(); ++i) {
             const PortAssignment& port = ports[i];
             const std::string why = kOrigins[static_cast<int>(port.origin)] +
@@ -118,39 +168,11 @@ class Session {
         }
     }
 
-    bool RunOperation(const std::string& word) {
-        if (word == "detect") {
-            return Detect();
-        }
-        if (word == "ports") {
-            ListPorts();
-            return true;
-        }
-        if (word == "sum") {
-            PrintSums();
-            return true;
-        }
-        if (word == "list") {
-            const std::string path = dlg_.WriteBufferListing(false);
-            if (!path.empty()) {
-                std::printf("%s\n", path.c_str());
-            }
-            return !path.empty();
-        }
-        const auto operation =
-            std::find_if(std::begin(kDeviceOperations), std::end(kDeviceOperations),
-                         [&](const DeviceOperationWord& entry) { return word == entry.word; });
-        if (!(dlg_.*operation->button).GetEnabled()) {
-            std::printf("%s: %s\n", word.c_str(), Printable(dlg_.m_HwStat).c_str());
-            return false;
-        }
-        return (dlg_.*operation->run)();
-    }
-
     const CliOptions& options_;
-    TerminalHost host_;
-    CKorvelDlg dlg_;
-    std::string portLabel_;  // how the port is named in what is printed
+    Programmer programmer_;
+    ProgressLine progress_;
+    std::string portLabel_;     // how the port is named in what is printed
+    std::string hardwareLine_;  // what the last detection found
 };
 
 }  // namespace
@@ -165,7 +187,7 @@ int main(int argc, char** argv) {
     std::string error;
     const CommandLineRequest request = ParseCliOptions(argc, argv, options, error);
     if (request != CommandLineRequest::Run) {
-        return AnswerCommandLine(request, "korvel-cli", kCliUsage, KORVEL_VERSION, error);
+        return AnswerCommandLine(request, "korvel-cli", CliUsage().c_str(), KORVEL_VERSION, error);
     }
     InstallSignalHandling();
     Session session(options);

@@ -1,17 +1,12 @@
 #include <cstdlib>
-#include <ctime>
 
 #include "dialog/KorvelDlg.h"
-#include "dialog/ListingText.h"
-#include "dialog/TextFormat.h"
-#include "platform/AtomicFileWriter.h"
 #include "platform/Launcher.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr const char* kListingName = "BUFFER.TXT";
 constexpr const char* kDefaultViewer = "xdg-open";
 
 // KORVEL_VIEWER names the program (not a command line) that shows the listing.
@@ -20,45 +15,22 @@ std::string ViewerProgram() {
     return viewer != nullptr && *viewer != '\0' ? viewer : kDefaultViewer;
 }
 
-std::string ListingPath(const std::string& directory) {
-    const bool endsInSlash = !directory.empty() && directory.back() == '/';
-    return directory + (endsInSlash ? "" : "/") + kListingName;
-}
-
 }  // namespace
 
 void CKorvelDlg::OnClickBufferbutton() {
-    WriteBufferListing(true);
-}
-
-// The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
-// once it is complete; in a shared directory a link planted there is refused, not followed.
-std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
-    std::string path = ListingPath(tempdir);
-    AtomicFileWriter out;
-    if (!out.Open(path)) {
-        MessageBox("Can't write the file", "Error", MB_OK);
-        path.clear();
-    } else {
+    const ListingOutcome listing = programmer_.WriteListing([this] {
         m_Action = "Dumping...";
         UpdateData();
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        const std::string listing =
-            BufferListingText(filename, kDevices[device].name, eebuf.data(), eebufsize, local);
-        if (!out.Write(listing.data(), listing.size()) || !out.Commit()) {
-            MessageBox("Can't write the file", "Error", MB_OK);
-            path.clear();
-        } else if (startViewer) {
-            m_Action = "Launching app...";
-            UpdateData();
-            StartDetached(ViewerProgram(), path);
-        }
+    });
+    if (!listing.written) {
+        MessageBox(ListingFailedMessage());
+    } else {
+        m_Action = "Launching app...";
+        UpdateData();
+        StartDetached(ViewerProgram(), listing.path);
     }
     m_Action = kReadyText;
     UpdateData();
-    return path;
 }
 
 }  // namespace korvel

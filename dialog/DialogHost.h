@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace korvel {
 
@@ -25,15 +26,26 @@ enum : int {
     IDNO = 7,
 };
 
-// Where the dialog's texts and message boxes go: the window, a terminal, or a test's record.
+// One file type a file dialog offers: its description and the name patterns it lists.
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;  // "*" for every file
+};
+
+// What the dialog shows and asks: the window, or a test's scripted user.
 class DialogHost {
   public:
     virtual ~DialogHost() = default;
     // Shows all four texts at once; called after every change to any of them.
     virtual void ShowStatusTexts(const StatusTexts& texts) = 0;
+    // Switches Read, Write, Verify, Blank and Erase on or off, in this order.
+    virtual void EnableDeviceButtons(bool enabled) = 0;
     // Shows a modal message box and returns the button pressed (IDOK, IDYES or IDNO).
     virtual int ShowMessageBox(const std::string& text, const std::string& title,
                                unsigned style) = 0;
+    // Modal file dialogs: the chosen path, or an empty text when the user cancelled.
+    virtual std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) = 0;
+    virtual std::string ChooseFileToSave(const std::vector<FileFilter>& filters) = 0;
 };
 
 }  // namespace korvel

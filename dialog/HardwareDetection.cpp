@@ -1,28 +1,27 @@
+#include <cstdio>
+
 #include "dialog/KorvelDlg.h"
 
 namespace korvel {
 
-void CKorvelDlg::OnSelchangeCombo1() {
-    CloseCommPort();
-    const int portNumber = m_PortCombo.GetCurSel() + 1;
-    std::string text = "Can't open port";
-    bool found = false;
-    if (OpenCommPort(static_cast<char>(portNumber))) {
-        std::string answer;
-        if (board->AskVersion(answer)) {
-            // The answer is text: it ends at a zero byte.
-            text = "Hardware v" + answer.substr(0, answer.find('\0'));
-            found = true;
-        } else {
-            text = "Hardware not found !";
-        }
-    }
-    for (CCommandButton* button :
-         {&m_ReadButton, &m_WriteButton, &m_VerifyButton, &m_BlankButton, &m_EraseButton}) {
-        button->SetEnabled(found);
-    }
-    m_HwStat = text;
+void CKorvelDlg::OnSelchangeCombo1(int index) {
+    port_ = index;
+    const Detection detection = programmer_.Detect(index + 1);
+    ReportOnTerminal(detection, index + 1);
+    host_.EnableDeviceButtons(detection.result == DetectionResult::Found);
+    m_HwStat = HardwareLine(detection);
     UpdateData();
+}
+
+// The window says only "Can't open port"; the terminal gets the reason, and a note on a slow
+// adapter.
+void CKorvelDlg::ReportOnTerminal(const Detection& detection, int portNumber) const {
+    if (detection.result == DetectionResult::CantOpen) {
+        std::fprintf(stderr, "korvel: can't open COM%d: %s\n", portNumber,
+                     detection.problem.c_str());
+    } else if (!detection.advice.empty()) {
+        std::fprintf(stderr, "korvel: %s\n", detection.advice.c_str());
+    }
 }
 
 }  // namespace korvel

@@ -1,140 +1,73 @@
-#include <algorithm>
-#include <cstdlib>
-
 #include "dialog/KorvelDlg.h"
-#include "dialog/TextFormat.h"
-#include "image/ImageFormat.h"
-#include "platform/AtomicFileWriter.h"
+#include "image/AsciiCase.h"
 #include "platform/InputFile.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr const char* kOpenFilter = "Binary files (*.bin)|*.bin|All files (*.*)|*.*";
-constexpr const char* kSaveFilter = "Binary files (*.bin)|*.bin";
-constexpr const char* kReadFailed = "Can't read the whole file.\nRead error !";
-constexpr const char* kSaveFailed = "Can't save the file.\nDisk full or write error !";
-constexpr const char* kNotAnImage = "Not an image file !\n";
-// A text image of the largest chip takes some 100 KB; anything much larger is no image.
-constexpr std::size_t kMostTextFileBytes = 1 << 20;
-// The image formats know the largest chip by its size alone: whatever they give must fit.
-static_assert(kLargestImage <= kImageBufferSize, "an image file could outgrow the buffer");
-
-// Only A to Z change, whatever the locale.
-std::string LowerCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-// Saving through a symbolic link replaces the file it points to and keeps the link.
-std::string SaveDestination(const std::string& chosen) {
-    char* resolved = realpath(chosen.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return chosen;  // a new file
-    }
-    std::string destination = resolved;
-    std::free(resolved);
-    return destination;
-}
+const std::vector<FileFilter> kOpenFilters = {{"Binary files (*.bin)", {"*.bin"}},
+                                              {"All files (*.*)", {"*"}}};
+const std::vector<FileFilter> kSaveFilters = {{"Binary files (*.bin)", {"*.bin"}}};
 
 }  // namespace
 
-// The file is opened and saved under the name as chosen: the lower-cased one is only shown, for
-// on a case-sensitive file system it may name another file, or none.
+// The image's name is the chosen path in lower case, from the moment it is chosen: a file that
+// cannot be opened leaves its name behind, while the file line still shows the one before. The
+// file itself is opened under the name as chosen.
 void CKorvelDlg::OnClickOpenbutton() {
-    OpenImage();
-}
-
-void CKorvelDlg::OnClickSavebutton() {
-    SaveImage();
-}
-
-FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
-    m_FileDialog.SetFilter(kOpenFilter);
-    const std::string fileNameBefore = filename;
-    const std::string fileLineBefore = m_File;
-    InputFile file;
-    for (bool opened = false; !opened;) {
-        m_FileDialog.ShowOpenDialog();
-        const std::string name = m_FileDialog.GetFileName();
+    const std::string nameBefore = programmer_.ImageName();
+    for (;;) {
+        const std::string name = host_.ChooseFileToOpen(kOpenFilters);
         if (name.empty()) {
-            return FileOutcome::Cancelled;
+            return;
         }
-        filename = LowerCase(name);
-        opened = file.Open(name);
-    }
-    m_File = FileLineText(filename);
-    UpdateData();
-
-    // A raw image is the file's first bytes; a text image is read whole, then decoded.
-    const bool raw = format == ImageFormat::Raw;
-    std::vector<std::uint8_t> bytes(raw ? kLargestDeviceSize : kMostTextFileBytes + 1);
-    std::size_t count = 0;
-    const bool whole = file.Read(bytes.data(), bytes.size(), count);
-    bytes.resize(count);
-    std::vector<std::uint8_t> image;
-    std::string error = "larger than any image";
-    const bool decoded = count <= kMostTextFileBytes && DecodeImage(format, bytes, image, error);
-    // After a read error what arrived still counts, as far as it makes an image.
-    if (!decoded && whole) {
-        // Nothing was loaded: the lines still name the image the buffer holds.
-        filename = fileNameBefore;
-        m_File = fileLineBefore;
+        programmer_.NameImage(LowerCaseAscii(name));
+        const LoadOutcome outcome = programmer_.LoadImage(name, ImageFormat::Raw);
+        if (outcome.result == LoadResult::CantOpen) {
+            continue;  // the dialog again, without a word
+        }
+        const std::optional<Message> message = LoadMessage(outcome, programmer_.Chip().size);
+        if (outcome.result == LoadResult::NotAnImage) {
+            programmer_.NameImage(nameBefore);  // nothing was loaded
+            MessageBox(*message);
+            return;
+        }
+        m_File = FileLineText(programmer_.ImageName());
         UpdateData();
-        MessageBox(kNotAnImage + error, "Error", MB_OK | MB_ICONSTOP);
-        return FileOutcome::Failed;
+        if (message) {
+            MessageBox(*message);
+        }
+        m_Filesize = SizeText(static_cast<std::int32_t>(outcome.loaded));
+        UpdateData();
+        return;
     }
-    std::copy(image.begin(), image.end(), eebuf.begin());
-    if (!whole) {
-        MessageBox(kReadFailed, "Error", MB_OK | MB_ICONSTOP);
-    } else if (image.size() > static_cast<std::size_t>(eebufsize)) {
-        MessageBox(FormatText("File size is > EEPROM size !\nOnly the first %d bytes will be used.",
-                              eebufsize),
-                   "Warning", MB_OK | MB_ICONEXCLAMATION);
-    }
-    m_Filesize = SizeText(static_cast<std::int32_t>(image.size()));
-    UpdateData();
-    return whole ? FileOutcome::Done : FileOutcome::Failed;
 }
 
-FileOutcome CKorvelDlg::SaveImage(ImageFormat format) {
-    m_FileDialog.SetFilter(kSaveFilter);
+// A "no" to the overwrite question leaves the image without a name until another one is chosen.
+void CKorvelDlg::OnClickSavebutton() {
     std::string name;
     do {
-        m_FileDialog.ShowSaveDialog();
-        name = m_FileDialog.GetFileName();
+        name = host_.ChooseFileToSave(kSaveFilters);
         if (name.empty()) {
-            return FileOutcome::Cancelled;
+            return;
         }
-        filename = LowerCase(name);
-        if (ExistsForReading(name) &&
-            MessageBox("File exist. Overwrite ?", "Warning", MB_YESNO | MB_ICONSTOP) == IDNO) {
-            filename.clear();
+        programmer_.NameImage(LowerCaseAscii(name));
+        if (ExistsForReading(name) && MessageBox(OverwriteQuestion(), MB_YESNO) == IDNO) {
+            programmer_.NameImage("");
         }
-    } while (filename.empty());
+    } while (programmer_.ImageName().empty());
 
-    AtomicFileWriter out;
-    if (!out.Open(SaveDestination(name))) {
-        MessageBox("Can't write to file.\nFile is read only ?", "Error", MB_OK | MB_ICONSTOP);
-        return FileOutcome::Failed;
-    }
     // The lines change only once the image is safely on disk; until then the old file stays.
-    const std::vector<std::uint8_t> bytes =
-        EncodeImage(format, eebuf.data(), static_cast<std::size_t>(eebufsize));
-    if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
-        MessageBox(kSaveFailed, "Error", MB_OK | MB_ICONSTOP);
-        return FileOutcome::Failed;
+    const SaveResult result = programmer_.SaveImage(name, ImageFormat::Raw);
+    if (const std::optional<Message> message = SaveMessage(result)) {
+        MessageBox(*message);
+        return;
     }
-    m_File = FileLineText(filename);
+    m_File = FileLineText(programmer_.ImageName());
     UpdateData();
-    m_Filesize = SizeText(eebufsize);
+    m_Filesize = SizeText(programmer_.Chip().size);
     UpdateData();
-    return FileOutcome::Done;
 }
 
 }  // namespace korvel

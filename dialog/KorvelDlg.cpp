@@ -1,65 +1,84 @@
 #include "dialog/KorvelDlg.h"
 
-#include "boards/KorvelBoard.h"
-#include "dialog/ProgramInfo.h"
-#include "dialog/TextFormat.h"
-#include "platform/TemporaryDirectory.h"
+#include "programmer/FormatText.h"
+#include "programmer/ProgramInfo.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
-constexpr int kDefaultPort = 1;    // COM2
-constexpr int kDefaultDevice = 2;  // 24C02
+constexpr int kDefaultPort = 1;  // COM2
+
+unsigned StyleOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Warning:
+            return MB_ICONEXCLAMATION;
+        case MessageIcon::Stop:
+            return MB_ICONSTOP;
+        case MessageIcon::None:
+        default:
+            return 0;
+    }
+}
 
 }  // namespace
 
-CKorvelDlg::CKorvelDlg(DialogHost& host)
-    : board(std::make_unique<KorvelBoard>()),
-      hComm(board->port),
-      reply(board->reply),
-      m_Action(kProgramTitle),
-      m_File(FileLineText(kNoFileName)),
-      m_Filesize(SizeText(kDevices[kDefaultDevice].size)),
-      m_HwStat("Hardware not found !"),
-      host_(host) {}
-
-bool CKorvelDlg::OnInitDialog() {
-    InitialiseState();
-    OnSelchangeCombo1();
-    return true;
+std::string SizeText(std::int32_t bytes) {
+    return FormatText("Size: %d bytes", bytes);
 }
 
-void CKorvelDlg::InitialiseState() {
-    for (const DeviceType& type : kDevices) {
-        m_DeviceCombo.AddString(type.name);
-    }
-    for (const char* port : kPortNames) {
-        m_PortCombo.AddString(port);
-    }
-    UpdateData();
+std::string FileLineText(const std::string& imageName) {
+    return "File: " + imageName;
+}
 
-    tempdir = TemporaryDirectory();
-    filename = kNoFileName;
-    eebuf.fill(0xFF);
-    // Selecting from the program raises no selection handler: index and size are set here.
-    m_PortCombo.SetCurSel(kDefaultPort);
-    m_DeviceCombo.SetCurSel(kDefaultDevice);
-    device = kDefaultDevice;
-    eebufsize = kDevices[kDefaultDevice].size;
+CKorvelDlg::CKorvelDlg(DialogHost& host)
+    : host_(host),
+      m_Action(kProgramTitle),
+      m_File(FileLineText(kNoFileName)),
+      m_Filesize(SizeText(programmer_.Chip().size)),
+      m_HwStat("Hardware not found !") {}
+
+void CKorvelDlg::OnInitDialog() {
+    UpdateData();
+    OnSelchangeCombo1(kDefaultPort);
 }
 
 void CKorvelDlg::OnDestroy() {
-    CloseCommPort();
+    programmer_.Disconnect();
+}
+
+std::vector<std::string> CKorvelDlg::DeviceNames() {
+    std::vector<std::string> names;
+    for (const ChipType& type : kChipTypes) {
+        names.emplace_back(type.name);
+    }
+    return names;
+}
+
+std::vector<std::string> CKorvelDlg::PortNames() {
+    std::vector<std::string> names;
+    for (int number = 1; number <= kPortCount; ++number) {
+        names.push_back("COM" + std::to_string(number));
+    }
+    return names;
+}
+
+// Nothing else changes: not the image, not its file, not the port.
+void CKorvelDlg::OnSelchangeDeviceCombo(int row) {
+    if (row < 0 || row >= kChipTypeCount) {
+        return;
+    }
+    programmer_.SelectChip(row);
+    m_Filesize = SizeText(programmer_.Chip().size);
+    UpdateData();
 }
 
 void CKorvelDlg::UpdateData() {
-    host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat});
+    host_.ShowStatusTexts(Texts());
 }
 
-int CKorvelDlg::MessageBox(const std::string& text, const std::string& title, unsigned style) {
-    return host_.ShowMessageBox(text, title, style);
+int CKorvelDlg::MessageBox(const Message& message, unsigned buttons) {
+    return host_.ShowMessageBox(message.text, message.title, buttons | StyleOf(message.icon));
 }
 
 }  // namespace korvel

@@ -1,123 +1,71 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
 
-#include "boards/ProgrammerBoard.h"
-#include "controls/CComboBox.h"
-#include "controls/CCommandButton.h"
-#include "controls/CCommonDialog1.h"
-#include "dialog/DeviceCatalog.h"
 #include "dialog/DialogHost.h"
-#include "image/ImageFormat.h"
-#include "platform/PortMap.h"
+#include "programmer/ChipOperation.h"
+#include "programmer/Messages.h"
+#include "programmer/Programmer.h"
 
 namespace korvel {
 
-struct DeviceOperation;
-
-// How Open or Save ended: the file went through, the user cancelled, or it failed (the box
-// that said so has been shown).
-enum class FileOutcome { Done, Cancelled, Failed };
-
-// The main dialog: owner of all of the program's state and of every operation on it. It knows
-// nothing of the window toolkit; texts and message boxes go to its host.
+// The main window's presenter: it turns the user's clicks and choices into the programmer's work
+// and its outcomes into what the window shows, the four status texts, the message boxes and
+// the five device buttons, through its host. It knows nothing of the window toolkit.
 class CKorvelDlg {
   public:
     explicit CKorvelDlg(DialogHost& host);
 
-    // Initialisation, once, before the dialog takes any event: the lists, the image and the
-    // default selections, then hardware detection on COM2.
-    bool OnInitDialog();
-    // The part of the initialisation before detection, for front ends that choose the port.
-    void InitialiseState();
+    // Before the window first shows: the texts, the default port and chip, and detection.
+    void OnInitDialog();
     // The window is going away: the port is released.
     void OnDestroy();
 
-    // Routing of the window's events to the handlers below: a Click of a command button, and
-    // a selection change made by the user in a list. Any other control is ignored.
-    void OnClick(int control);
-    void OnSelchange(int control);
+    // A choice in the device list (a catalogue row) and in the port list (0 for COM1; -1 for
+    // none): the chip type and its size, and hardware detection on the chosen port.
+    void OnSelchangeDeviceCombo(int row);
+    void OnSelchangeCombo1(int index);
 
-    // Device list selection: takes the chosen type's index and size.
-    void OnSelchangeDeviceCombo();
-    // Hardware detection on the port chosen in the port list.
-    void OnSelchangeCombo1();
-
-    // Device operations, as the buttons run them.
+    // The buttons.
     void OnClickReadbutton();
     void OnClickVerifybutton();
     void OnClickBlankbutton();
     void OnClickErasebutton();
     void OnClickWritebutton();
-    // The same operations with their outcome: true when no error stopped them and a check
-    // found what it looked for. The window has only its boxes to show for it; a script needs it.
-    bool ReadChip();
-    bool VerifyChip();
-    bool BlankCheckChip();
-    bool EraseChip();
-    bool WriteChip();
-
-    // Image files and the buffer listing.
     void OnClickOpenbutton();
     void OnClickSavebutton();
     void OnClickBufferbutton();
-    // Open and Save with their outcome, for an image file in any of the formats; the buttons
-    // take raw images only.
-    FileOutcome OpenImage(ImageFormat format = ImageFormat::Raw);
-    FileOutcome SaveImage(ImageFormat format = ImageFormat::Raw);
-    // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
-    // listing's path, or an empty text when it could not be written.
-    std::string WriteBufferListing(bool startViewer);
 
-    // Serial link to the programmer board: the board's own, by the names the dialog knows.
-    bool OpenCommPort(char PortNumber);
-    void CloseCommPort();
-    void SendByte(char dato) { board->SendByte(dato); }
-    int ReceiveByte() { return board->ReceiveByte(); }
+    // The entries of the two lists, and which is chosen.
+    static std::vector<std::string> DeviceNames();
+    static std::vector<std::string> PortNames();
+    int SelectedDevice() const { return programmer_.ChipRow(); }
+    int SelectedPort() const { return port_; }
 
+    StatusTexts Texts() const { return {m_Action, m_File, m_Filesize, m_HwStat}; }
+    bool DeviceButtonsEnabled() const { return programmer_.BoardFound(); }
+    Programmer& Core() { return programmer_; }
+    const Programmer& Core() const { return programmer_; }
+
+  private:
+    void RunChipOperation(ChipOperation operation);
+    void ReportOnTerminal(const Detection& detection, int portNumber) const;
     // Pushes the four status texts to the window.
     void UpdateData();
-    int MessageBox(const std::string& text, const std::string& title, unsigned style);
+    int MessageBox(const Message& message, unsigned buttons = MB_OK);
 
-    // The image: byte a holds device address a; one byte more than the largest device.
-    std::array<std::uint8_t, kImageBufferSize> eebuf{};
-    std::int32_t eebufsize = 0;  // bytes of the selected device
-    std::int8_t device = 0;      // catalogue index of the selected device
-    // "[buffer]" or the lower-cased path of the last opened or saved image; never cut short.
-    std::string filename;
-    // Where the buffer listing goes: TEMP, else TMPDIR, else /tmp, as found at initialisation.
-    std::string tempdir;
-
-    // The device that each entry of the port list stands for.
-    PortNames portNames;
-    // The programmer board on the chosen port; its line and the byte last received from it.
-    const std::unique_ptr<ProgrammerBoard> board;
-    SerialPort& hComm;
-    char& reply;
-
-    CComboBox m_DeviceCombo{false};
-    CComboBox m_PortCombo{true};
-
+    DialogHost& host_;
+    Programmer programmer_;
+    int port_ = -1;
     std::string m_Action;    // action line
     std::string m_File;      // file line
     std::string m_Filesize;  // size line
     std::string m_HwStat;    // hardware line
-
-    // The buttons whose use depends on the board; Open, Save and Buffer are always usable.
-    CCommandButton m_ReadButton;
-    CCommandButton m_WriteButton;
-    CCommandButton m_VerifyButton;
-    CCommandButton m_BlankButton;
-    CCommandButton m_EraseButton;
-    CCommonDialog1 m_FileDialog;
-
-  private:
-    bool RunDeviceOperation(const DeviceOperation& operation);
-
-    DialogHost& host_;
 };
+
+// The size line for an image of so many bytes, and the file line for an image's name.
+std::string SizeText(std::int32_t bytes);
+std::string FileLineText(const std::string& imageName);
 
 }  // namespace korvel

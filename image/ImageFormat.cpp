@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 
+#include "image/AsciiCase.h"
 #include "image/IntelHex.h"
 #include "image/RawImage.h"
 #include "image/SRecord.h"
@@ -35,12 +36,6 @@ const ImageCodec& CodecOf(ImageFormat format) {
                          [format](const ImageCodec& codec) { return codec.format == format; });
 }
 
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
-}
-
 }  // namespace
 
 bool DecodeImage(ImageFormat format, const std::vector<std::uint8_t>& file,
@@ -54,7 +49,7 @@ std::vector<std::uint8_t> EncodeImage(ImageFormat format, const std::uint8_t* im
 }
 
 bool ImageFormatByName(const std::string& name, ImageFormat& format) {
-    const std::string wanted = Lowered(name);
+    const std::string wanted = LowerCaseAscii(name);
     for (const ImageCodec& codec : kCodecs) {
         if (wanted == codec.name) {
             format = codec.format;
@@ -65,7 +60,7 @@ bool ImageFormatByName(const std::string& name, ImageFormat& format) {
 }
 
 ImageFormat ImageFormatOfPath(const std::string& path) {
-    const std::string extension = Lowered(std::filesystem::path(path).extension().string());
+    const std::string extension = LowerCaseAscii(std::filesystem::path(path).extension().string());
     for (const ImageCodec& codec : kCodecs) {
         for (const char* known : codec.extensions) {
             if (known != nullptr && extension == known) {

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/LowLatency.h"
 
@@ -32,6 +34,34 @@ constexpr milliseconds kIntervalLimit{100};
 volatile std::sig_atomic_t heldFd = -1;
 volatile std::sig_atomic_t heldLowLatency = 0;
 volatile std::sig_atomic_t heldSerialFlags = 0;
+
+// The termios speed for a baud rate; B0 for one the driver interface cannot name.
+speed_t Speed(int baud) {
+    constexpr std::pair<int, speed_t> kSpeeds[] = {
+        {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
+        {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
+        {230400, B230400}, {460800, B460800}, {500000, B500000}, {1000000, B1000000},
+    };
+    for (const auto& [rate, speed] : kSpeeds) {
+        if (rate == baud) {
+            return speed;
+        }
+    }
+    return B0;
+}
+
+tcflag_t CharacterSize(int dataBits) {
+    switch (dataBits) {
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        default:
+            return CS8;
+    }
+}
 
 milliseconds TransferLimit(std::size_t count) {
     return kPerByteLimit * static_cast<long>(count) + kConstantLimit;
@@ -73,7 +103,11 @@ bool SerialPort::Fail(const std::string& what) {
     return false;
 }
 
-bool SerialPort::Open(const std::string& path) {
+bool SerialPort::Open(const std::string& path, const LineSettings& line) {
+    return Claim(path) && Apply(line);
+}
+
+bool SerialPort::Claim(const std::string& path) {
     Close();
     lastError_.clear();
     // Non-blocking, so that every wait below is ours and bounded; never our controlling terminal,
@@ -107,18 +141,32 @@ bool SerialPort::Open(const std::string& path) {
     return true;
 }
 
-bool SerialPort::ApplyLineSettings() {
+bool SerialPort::Apply(const LineSettings& line) {
     termios settings{};
     if (tcgetattr(fd_, &settings) != 0) {
         return Fail("reading line settings");
     }
     cfmakeraw(&settings);
-    settings.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR);
-    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
-    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY | PARMRK | IGNPAR);
+    settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL);
+    settings.c_cflag |= CharacterSize(line.dataBits) | CREAD | CLOCAL;
+    if (line.parity != Parity::None) {
+        settings.c_cflag |= PARENB | (line.parity == Parity::Odd ? PARODD : 0);
+        settings.c_iflag |= INPCK;
+    } else {
+        settings.c_iflag &= ~INPCK;
+    }
+    if (line.stopBits == 2) {
+        settings.c_cflag |= CSTOPB;
+    }
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
-    if (cfsetispeed(&settings, B9600) != 0 || cfsetospeed(&settings, B9600) != 0 ||
+    const speed_t speed = Speed(line.baud);
+    if (speed == B0) {
+        errno = EINVAL;
+        return Fail("line speed " + std::to_string(line.baud));
+    }
+    if (cfsetispeed(&settings, speed) != 0 || cfsetospeed(&settings, speed) != 0 ||
         tcsetattr(fd_, TCSANOW, &settings) != 0) {
         return Fail("applying line settings");
     }

@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/LineSettings.h"
+
 namespace korvel {
 
-// One serial device, opened exclusively and run at 9600 baud, 8N1, raw, with no flow control and
-// DTR and RTS held off; a driver that can pass received bytes on at once is asked to. Transfers
+// One serial device, opened exclusively and run raw at the line settings its board needs, with no
+// flow control and DTR and RTS held off; a driver that can pass received bytes on at once is
+// asked to. Transfers
 // wait like the board's line expects: a read of n bytes ends when n bytes have come, 100 * n + 100
 // ms after it began, or 100 ms after the last byte that came; a write of n bytes gives up after 100
 // * n + 100 ms. A device that has gone away (adapter pulled, board simulator ended) ends every
@@ -19,11 +22,10 @@ class SerialPort {
     SerialPort& operator=(const SerialPort&) = delete;
     ~SerialPort();
 
-    // Opens the device for reading and writing and claims it; fails when it is missing, not a
-    // terminal, or held by someone else. Nothing is configured yet.
-    bool Open(const std::string& path);
-    // Applies the line settings; the port stays open when this fails.
-    bool ApplyLineSettings();
+    // Opens the device for reading and writing, claims it and applies the line settings; fails
+    // when it is missing, not a terminal, held by someone else, or refuses the settings. A port
+    // that refused its settings stays open (and claimed) until Close.
+    bool Open(const std::string& path, const LineSettings& line);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
@@ -43,6 +45,8 @@ class SerialPort {
     void DiscardInputUntilQuiet(int quietMs, int limitMs);
 
   private:
+    bool Claim(const std::string& path);
+    bool Apply(const LineSettings& line);
     bool Fail(const std::string& what);
 
     int fd_ = -1;

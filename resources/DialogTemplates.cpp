@@ -1,7 +1,7 @@
 #include "resources/DialogTemplates.h"
 
-#include "dialog/ControlIds.h"
-#include "dialog/ProgramInfo.h"
+#include "programmer/ProgramInfo.h"
+#include "resources/ControlIds.h"
 
 namespace korvel {
 
@@ -26,7 +26,6 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_FILELINE, K::Text, "File:", nullptr, 8, 54, 77, 8, kWordWrap},
     {IDC_SIZELINE, K::Text, "Size:", nullptr, 8, 65, 77, 8, kWordWrap},
     {IDC_HWSTAT, K::Text, "Hardware not found !", nullptr, 12, 126, 68, 8, kWordWrap},
-    {IDC_FILEDIALOG, K::FileDialog, "", nullptr, 67, 55, 21, 20, kTabStop},
     {IDC_PORTCOMBO, K::DropDownList, "", nullptr, 7, 110, 78, 12, kTabStop},
 };
 

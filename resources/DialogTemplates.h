@@ -20,8 +20,7 @@ enum class ControlKind {
     DropDownList,   // choose-only list
     GroupBox,
     Text,
-    FileDialog,  // the file-dialog component: a place in the template, nothing to see
-    Picture,     // a bitmap at its own size
+    Picture,  // a bitmap at its own size
     PushButton,
 };
 

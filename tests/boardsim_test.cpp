@@ -13,8 +13,8 @@
 
 #include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
-#include "tests/support/SimulatorProcess.h"
 #include "tests/support/ToolRun.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "dialog/ListingText.h"
+#include "programmer/ListingText.h"
 #include "tests/support/BoardSession.h"
 
 namespace korvel {
@@ -47,19 +47,19 @@ TEST(ListingText, MatchesTheGoldenListings) {
               Golden("listing-24c256.txt"));
 }
 
-// The dialog with its listing directory in a temporary directory, a space in its name.
+// The dialog with its listing directory, TEMP, in a temporary directory, a space in its name.
 struct ListingDesk {
     ListingDesk() {
-        dlg.InitialiseState();
-        dlg.tempdir = dir.File("shared temp");
-        fs::create_directory(dlg.tempdir);
-        user.actions.clear();
+        fs::create_directory(dir.File("shared temp"));
+        setenv("TEMP", dir.File("shared temp").c_str(), 1);
+        dlg = std::make_unique<CKorvelDlg>(user);
+        unsetenv("TEMP");
     }
-    std::string Listing() const { return dlg.tempdir + "/BUFFER.TXT"; }
+    std::string Listing() const { return dir.File("shared temp/BUFFER.TXT"); }
 
     TempDir dir;
     ScriptedUser user;
-    CKorvelDlg dlg{user};
+    std::unique_ptr<CKorvelDlg> dlg;
 };
 
 TEST(BufferButton, WritesTheListingAndStartsTheViewerWithoutWaitingForIt) {
@@ -71,9 +71,9 @@ TEST(BufferButton, WritesTheListingAndStartsTheViewerWithoutWaitingForIt) {
         << "i=0; while [ -e pid ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done\n";
     fs::permissions(desk.dir.File("viewer"), fs::perms(0755));
     setenv("KORVEL_VIEWER", desk.dir.File("viewer").c_str(), 1);
-    desk.dlg.device = 0;  // a 24C00
-    desk.dlg.eebufsize = 16;
-    desk.dlg.OnClickBufferbutton();
+    desk.dlg->OnSelchangeDeviceCombo(0);  // a 24C00
+    desk.user.actions.clear();
+    desk.dlg->OnClickBufferbutton();
     unsetenv("KORVEL_VIEWER");
     EXPECT_EQ(desk.user.actions, (Texts{"Dumping...", "Launching app...", "Ready."}));
     EXPECT_TRUE(desk.user.boxes.empty());
@@ -95,7 +95,7 @@ TEST(BufferButton, LinkPlantedAtTheListingIsNotFollowed) {
     ListingDesk desk;
     std::ofstream(desk.dir.File("victim")) << "keep";
     fs::create_symlink(desk.dir.File("victim"), desk.Listing());
-    desk.dlg.OnClickBufferbutton();
+    desk.dlg->OnClickBufferbutton();
     EXPECT_EQ(desk.user.boxes, Texts{"Error 0: Can't write the file"});
     EXPECT_EQ(desk.user.actions, Texts{"Ready."});
     EXPECT_EQ(ReadFileText(desk.dir.File("victim")), "keep");

@@ -37,15 +37,13 @@ std::string Lower(std::string text) {
 }
 
 struct ImageFiles : ::testing::Test {
-    ImageFiles() {
-        dlg.InitialiseState();
-        dlg.m_FileDialog.Bind(&user);
+    ImageFiles() { Select(2); }
+    void Select(int type) {
+        dlg.OnSelchangeDeviceCombo(type);
         user.pushes.clear();
     }
-    void Select(int type) {
-        dlg.device = static_cast<std::int8_t>(type);
-        dlg.eebufsize = kDevices[type].size;
-    }
+    const ImageBuffer& Image() const { return dlg.Core().Image(); }
+    const std::string& Name() const { return dlg.Core().ImageName(); }
     std::string Make(const std::string& name, const Bytes& bytes) {
         WriteFileBytes(dir.File(name), bytes);
         return dir.File(name);
@@ -59,18 +57,26 @@ struct ImageFiles : ::testing::Test {
     CKorvelDlg dlg{user};
 };
 
-TEST_F(ImageFiles, OutcomesOfOpenAndCancelsThatChangeNothing) {
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
+TEST_F(ImageFiles, CancelsChangeNothingAndAFileThatCannotBeOpenedIsAskedAgain) {
+    dlg.OnClickOpenbutton();
+    dlg.OnClickSavebutton();
     EXPECT_EQ(user.shown, (Texts{"open *.bin *", "save *.bin"}));
-    EXPECT_EQ(dlg.filename, "[buffer]");
+    EXPECT_EQ(Name(), "[buffer]");
     EXPECT_TRUE(user.pushes.empty());
     EXPECT_EQ(Entries(), 0u);
 
-    user.paths = {dir.File("missing.bin")};  // refused, then the dialog is cancelled
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Cancelled);
-    user.paths = {dir.path().string()};  // a directory opens, but cannot be read
-    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Failed);
+    // Refused without a word, then the dialog is cancelled: the name stays behind.
+    user.shown.clear();
+    user.paths = {dir.File("Missing.bin")};
+    dlg.OnClickOpenbutton();
+    EXPECT_EQ(user.shown, (Texts{"open *.bin *", "open *.bin *"}));
+    EXPECT_EQ(Name(), Lower(dir.File("Missing.bin")));
+    EXPECT_TRUE(user.pushes.empty());
+
+    // A directory opens, but cannot be read.
+    user.paths = {dir.path().string()};
+    dlg.OnClickOpenbutton();
+    EXPECT_EQ(user.boxes, Texts{"Error 16: Can't read the whole file.\nRead error !"});
 }
 
 TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCased) {
@@ -87,7 +93,7 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
     };
     for (const auto& [type, fileSize, boxes, sizeLine] : cases) {
         Select(type);
-        dlg.eebuf.fill(0xFF);
+        dlg.Core().PutImage(0, Bytes(kImageBufferSize, 0xFF));
         user.boxes.clear();
         const Bytes file = PatternImage(fileSize, 3);
         user.paths = {Make("Images/Image.BIN", file)};
@@ -95,25 +101,25 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
         // The rest of the image, the byte beyond the largest device too, stays as it was.
         Bytes expected(kImageBufferSize, 0xFF);
         std::copy_n(file.begin(), std::min<std::size_t>(file.size(), 32768), expected.begin());
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dlg.eebuf.begin())) << fileSize;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), Image().begin())) << fileSize;
         EXPECT_EQ(user.boxes, boxes) << fileSize;
         EXPECT_EQ(user.Last().size, sizeLine);
         EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("Images/Image.BIN")));
     }
 }
 
-// A file that is no image leaves the buffer and both lines naming the image it holds.
+// A file that is no image leaves the image and its name as they were.
 TEST_F(ImageFiles, RefusedImageChangesNothing) {
-    user.paths = {Make("good.bin", Bytes(256, 0x11))};
-    ASSERT_EQ(dlg.OpenImage(), FileOutcome::Done);
+    Programmer programmer;
+    ASSERT_EQ(programmer.LoadImage(Make("good.bin", Bytes(256, 0x11)), ImageFormat::Raw).result,
+              LoadResult::Loaded);
     const std::string badChecksum = ":0100000041BF\n:00000001FF\n";
-    user.paths = {Make("bad.hex", Bytes(badChecksum.begin(), badChecksum.end()))};
-    EXPECT_EQ(dlg.OpenImage(ImageFormat::IntelHex), FileOutcome::Failed);
-    EXPECT_EQ(user.boxes, Texts{"Error 16: Not an image file !\nline 1: bad checksum"});
-    EXPECT_EQ(dlg.filename, Lower(dir.File("good.bin")));
-    EXPECT_EQ(user.Last().file, "File: " + Lower(dir.File("good.bin")));
-    EXPECT_EQ(user.Last().size, "Size: 256 bytes");
-    EXPECT_TRUE(std::all_of(dlg.eebuf.begin(), dlg.eebuf.begin() + 256,
+    const LoadOutcome bad = programmer.LoadImage(
+        Make("bad.hex", Bytes(badChecksum.begin(), badChecksum.end())), ImageFormat::IntelHex);
+    EXPECT_EQ(bad.result, LoadResult::NotAnImage);
+    EXPECT_EQ(bad.problem, "line 1: bad checksum");
+    EXPECT_EQ(programmer.ImageName(), Lower(dir.File("good.bin")));
+    EXPECT_TRUE(std::all_of(programmer.Image().begin(), programmer.Image().begin() + 256,
                             [](std::uint8_t byte) { return byte == 0x11; }));
 }
 
@@ -121,7 +127,7 @@ TEST_F(ImageFiles, RefusedImageChangesNothing) {
 // and no temporary file is left beside it.
 TEST_F(ImageFiles, SaveReplacesAFileWithTheDevicesBytesKeepingItsPermissions) {
     Select(0);
-    dlg.eebuf[0] = 0x42;
+    dlg.Core().PutImage(0, {0x42});
     const std::string path = Make("Tiny.BIN", PatternImage(100));
     fs::permissions(path, fs::perms(0640));
     user.paths = {path};
@@ -142,16 +148,16 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     fs::permissions(path, fs::perms(0444));
     user.answers = {IDNO};
     user.paths = {path};  // then a cancel
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Cancelled);
+    dlg.OnClickSavebutton();
     EXPECT_EQ(user.shown, (Texts{"save *.bin", kOverwrite, "save *.bin"}));
-    EXPECT_EQ(dlg.filename, "");
+    EXPECT_EQ(Name(), "");
 
     user.paths = {dir.File("no/such/directory.bin")};
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
+    dlg.OnClickSavebutton();
     user.paths = {path};  // and Yes this time
-    EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
+    dlg.OnClickSavebutton();
     EXPECT_EQ(user.boxes, (Texts{kOverwrite, kReadOnly, kOverwrite, kReadOnly}));
-    EXPECT_EQ(dlg.filename, Lower(path));
+    EXPECT_EQ(Name(), Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(user.pushes.empty());
 }
@@ -162,14 +168,15 @@ TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
     EXPECT_TRUE(EndsWithin(3000, [&] {
         user.paths = {dir.File("pipe")};
-        return dlg.OpenImage() == FileOutcome::Done && user.Last().size == "Size: 0 bytes";
+        dlg.OnClickOpenbutton();
+        return user.boxes.empty() && user.Last().size == "Size: 0 bytes";
     }));
     for (const std::string& target :
          {dir.File("pipe"), std::string("/dev/null"), dir.path().string()}) {
         EXPECT_TRUE(EndsWithin(3000, [&] {
             user.paths = {target};
-            return dlg.SaveImage() == FileOutcome::Failed &&
-                   user.boxes == Texts{kOverwrite, kReadOnly};
+            dlg.OnClickSavebutton();
+            return user.boxes == Texts{kOverwrite, kReadOnly};
         })) << target;
     }
 }
@@ -179,7 +186,7 @@ TEST_F(ImageFiles, LongestNamesSave) {
     for (const std::size_t length : {241u, 250u, 255u}) {
         const std::string path = dir.File(std::string(length - 4, 'n') + ".bin");
         user.paths = {path};
-        EXPECT_EQ(dlg.SaveImage(), FileOutcome::Done) << length;
+        dlg.OnClickSavebutton();
         EXPECT_EQ(ReadFileBytes(path), Bytes(256, 0xFF)) << length;
         fs::remove(path);
     }
@@ -216,8 +223,8 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
         const rlimit limit{1000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
         user.paths = {path};
-        return dlg.SaveImage() == FileOutcome::Failed &&
-               user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
+        dlg.OnClickSavebutton();
+        return user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
     }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(Entries(), 1u);

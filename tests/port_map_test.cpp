@@ -9,7 +9,7 @@
 #include "platform/LowLatency.h"
 #include "platform/PortMap.h"
 #include "platform/TemporaryDirectory.h"
-#include "tests/support/TempDir.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 

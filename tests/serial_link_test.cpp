@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "boards/ByteProtocolBoard.h"
 #include "platform/Signals.h"
 #include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
@@ -21,14 +22,17 @@ namespace korvel {
 namespace {
 
 TEST(SerialLink, PortsThatCannotBeUsed) {
-    ScriptedUser user;
-    CKorvelDlg dlg(user);
-    EXPECT_FALSE(dlg.OpenCommPort(0));
-    // Without a port, sends vanish and receives fail, keeping the last reply.
-    dlg.reply = 0x42;
-    dlg.SendByte('F');
-    EXPECT_EQ(dlg.ReceiveByte(), 0);
-    EXPECT_EQ(dlg.reply, 0x42);
+    Programmer programmer;
+    const Detection none = programmer.Detect(0);
+    EXPECT_EQ(none.result, DetectionResult::CantOpen);
+    EXPECT_EQ(none.problem, "no port selected");
+    // Without a port, sends vanish and receives fail, keeping what the caller had.
+    ByteProtocolBoard board;
+    board.SendByte('F');
+    std::uint8_t byte = 0x42;
+    EXPECT_FALSE(board.ReceiveByte(byte));
+    EXPECT_EQ(byte, 0x42);
+    EXPECT_FALSE(board.ReadByte(0));
 }
 
 // Whether someone holds the line with TIOCEXCL, asked through a descriptor of our own. The
@@ -46,25 +50,24 @@ bool HeldExclusively(const std::string& device) {
 
 TEST(SerialLink, ExclusiveBothWays) {
     SimulatorProcess sim({"--chip", "24C02"});
-    ScriptedUser user;
-    CKorvelDlg first(user), second(user);
-    ASSERT_TRUE(first.OpenCommPort(2));
+    ByteProtocolBoard first, second;
+    ASSERT_TRUE(first.Connect(sim.Link()));
     // A second copy is refused, and its failure leaves the first one's claim alone.
-    EXPECT_FALSE(second.OpenCommPort(2));
+    EXPECT_FALSE(second.Connect(sim.Link()));
     EXPECT_TRUE(HeldExclusively(sim.Link()));
-    first.CloseCommPort();
+    first.Disconnect();
     EXPECT_FALSE(HeldExclusively(sim.Link()));
 
     // A line that another program holds exclusively is refused, to root as well.
     const int other = open(sim.Link().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(other, 0);
     ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
-    EXPECT_FALSE(first.OpenCommPort(2));
-    EXPECT_NE(first.hComm.LastError().find(" is in use"), std::string::npos);
+    EXPECT_FALSE(first.Connect(sim.Link()));
+    EXPECT_EQ(first.Problem(), sim.Link() + " is in use: Device or resource busy");
     EXPECT_TRUE(HeldExclusively(sim.Link())) << "its claim stays";
     ioctl(other, TIOCNXCL);
     close(other);
-    EXPECT_TRUE(first.OpenCommPort(2));
+    EXPECT_TRUE(first.Connect(sim.Link()));
 }
 
 // A program ended by a signal gives the line back as closing would, while the board keeps it open.
@@ -74,9 +77,8 @@ TEST(SerialLink, SignalsThatEndTheProgramLeaveTheLineFree) {
         const pid_t child = fork();
         if (child == 0) {
             InstallSignalHandling();
-            ScriptedUser user;
-            CKorvelDlg dlg(user);
-            if (dlg.OpenCommPort(2)) {
+            ByteProtocolBoard board;
+            if (board.Connect(sim.Link())) {
                 raise(signal);
             }
             _exit(0);
@@ -116,7 +118,7 @@ TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
     ASSERT_TRUE(setFlags(watcher, before));
     {
         SerialPort port;
-        ASSERT_TRUE(port.Open("/dev/ttyS0")) << port.LastError();
+        ASSERT_TRUE(port.Open("/dev/ttyS0", {9600, 8, Parity::None, 1})) << port.LastError();
         EXPECT_NE(flags(watcher) & ASYNC_LOW_LATENCY, 0);
     }
     EXPECT_EQ(flags(watcher), before);
@@ -127,19 +129,25 @@ TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
 // A reply that misses one receive is taken by the next one, at once; a board that has gone is
 // found out at once, not after the full wait.
 TEST(SerialLink, LateAndVanishedBoards) {
-    BoardSession late("24C02", {"--delay-ms", "300"});
-    late.dlg.board->SendAddressedCommand('R', 5, false);
-    EXPECT_EQ(late.dlg.ReceiveByte(), 0);
+    SimulatorProcess late({"--chip", "24C02", "--delay-ms", "300"});
+    ByteProtocolBoard board;
+    ASSERT_TRUE(board.Connect(late.Link()));
+    const std::uint8_t read[] = {'R', 0x05};
+    for (const std::uint8_t byte : read) {
+        board.SendByte(byte);
+    }
+    std::uint8_t reply = 0x42;
+    EXPECT_FALSE(board.ReceiveByte(reply));
     Stopwatch next;
-    EXPECT_EQ(late.dlg.ReceiveByte(), 1);
+    EXPECT_TRUE(board.ReceiveByte(reply));
     EXPECT_LT(next.Ms(), 190);
-    EXPECT_EQ(static_cast<std::uint8_t>(late.dlg.reply), 0xFF);
+    EXPECT_EQ(reply, 0xFF);
 
-    BoardSession vanished("24C02");
-    vanished.sim.Kill();
+    SimulatorProcess vanished({"--chip", "24C02"});
+    ASSERT_TRUE(board.Connect(vanished.Link()));
+    vanished.Kill();
     Stopwatch gone;
-    vanished.dlg.board->SendAddressedCommand('R', 0, false);
-    EXPECT_FALSE(vanished.dlg.board->WaitReply());
+    EXPECT_FALSE(board.ReadByte(0));
     EXPECT_LT(gone.Ms(), 1000);
 }
 

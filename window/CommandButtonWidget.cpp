@@ -24,11 +24,6 @@ CommandButtonWidget::CommandButtonWidget(const QString& caption, const QPixmap& 
     setFont(captionFont);
 }
 
-void CommandButtonWidget::Attach(CCommandButton& proxy) {
-    proxy.Bind(this);
-    connect(this, &QToolButton::clicked, this, [&proxy] { proxy.Click(); });
-}
-
 void CommandButtonWidget::keyPressEvent(QKeyEvent* event) {
     if (!IsPlainEnter(*event)) {
         QToolButton::keyPressEvent(event);

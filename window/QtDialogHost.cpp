@@ -30,9 +30,15 @@ void ShowPathLine(QLabel& label, const QString& line) {
 
 }  // namespace
 
-QtDialogHost::QtDialogHost(QWidget& owner, const StatusLabels& labels, MessageBoxPresenter& boxes,
-                           std::function<void()> afterPush)
-    : owner_(owner), labels_(labels), boxes_(boxes), afterPush_(std::move(afterPush)) {
+QtDialogHost::QtDialogHost(QWidget& owner, const StatusLabels& labels,
+                           std::vector<QWidget*> deviceButtons, MessageBoxPresenter& boxes,
+                           FileChooser& files, std::function<void()> afterPush)
+    : owner_(owner),
+      labels_(labels),
+      deviceButtons_(std::move(deviceButtons)),
+      boxes_(boxes),
+      files_(files),
+      afterPush_(std::move(afterPush)) {
     // One line, shortened in the middle: wrapped, a path would hide its file's name.
     labels_.file->setWordWrap(false);
 }
@@ -52,9 +58,23 @@ void QtDialogHost::ShowStatusTexts(const StatusTexts& texts) {
     afterPush_();
 }
 
+void QtDialogHost::EnableDeviceButtons(bool enabled) {
+    for (QWidget* button : deviceButtons_) {
+        button->setEnabled(enabled);
+    }
+}
+
 int QtDialogHost::ShowMessageBox(const std::string& text, const std::string& title,
                                  unsigned style) {
     return boxes_.Show(owner_, text, title, style);
+}
+
+std::string QtDialogHost::ChooseFileToOpen(const std::vector<FileFilter>& filters) {
+    return files_.ChooseFileToOpen(filters);
+}
+
+std::string QtDialogHost::ChooseFileToSave(const std::vector<FileFilter>& filters) {
+    return files_.ChooseFileToSave(filters);
 }
 
 }  // namespace korvel

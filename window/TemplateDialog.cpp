@@ -69,9 +69,6 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
         const ControlTemplate& control = dialogTemplate.controls[i];
         QWidget* widget = Create(control);
         controls_.push_back(widget);
-        if (widget == nullptr) {
-            continue;
-        }
         if ((control.style & kTabStop) == 0) {
             widget->setFocusPolicy(Qt::NoFocus);
         } else if (previousStop != nullptr) {
@@ -86,8 +83,6 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
 QWidget* TemplateDialog::Create(const ControlTemplate& control) {
     QWidget* widget = nullptr;
     switch (control.kind) {
-        case ControlKind::FileDialog:
-            return nullptr;  // nothing to see: its dialogs open when they are asked for
         case ControlKind::CommandButton:
             widget = new CommandButtonWidget(QString::fromUtf8(control.text),
                                              Picture(control.picture), this);

@@ -20,8 +20,7 @@ class TemplateDialog : public QDialog {
     const DialogTemplate& Template() const { return template_; }
     // The control with this identifier, or nullptr.
     QWidget* Control(int id) const;
-    // Every control, in template order; nullptr for the file-dialog component, which has no
-    // widget of its own.
+    // Every control, in template order.
     const std::vector<QWidget*>& Controls() const { return controls_; }
 
   protected:

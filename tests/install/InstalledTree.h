@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/TempDir.h"
+#include "tools/launch/TempDir.h"
 #include "tests/support/ToolRun.h"
 
 namespace korvel {

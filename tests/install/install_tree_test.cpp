@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/install/InstalledTree.h"
-#include "tests/support/SimulatorProcess.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 

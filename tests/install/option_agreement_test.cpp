@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "tests/install/InstalledTree.h"
-#include "tests/support/SimulatorProcess.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 

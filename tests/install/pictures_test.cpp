@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/support/SimulatorProcess.h"
-#include "tests/support/TempDir.h"
+#include "tools/launch/SimulatorProcess.h"
+#include "tools/launch/TempDir.h"
 #include "tests/support/ToolRun.h"
 
 namespace korvel {

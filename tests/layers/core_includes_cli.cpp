@@ -1,2 +1,2 @@
-// Must not build: the command line is a face over the dialog, not a part of it.
-#include "cli/TerminalHost.h"
+// Must not build: the command line is a face over the programmer, not a part of it.
+#include "cli/CliOptions.h"

@@ -1,2 +1,2 @@
-// Must not build: the dialog is the core, and the window is a face over it.
+// Must not build: the programmer knows nothing of the window.
 #include "window/TemplateDialog.h"

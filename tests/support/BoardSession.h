@@ -6,7 +6,7 @@
 
 #include "dialog/KorvelDlg.h"
 #include "tests/support/ScriptedUser.h"
-#include "tests/support/SimulatorProcess.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 
@@ -16,24 +16,39 @@ inline std::vector<std::string> ChipOptions(const char* chip, std::vector<std::s
     return more;
 }
 
+// The trace of a simulator without the version request of the detection before it.
+inline std::vector<std::string> TraceAfterDetection(SimulatorProcess& sim) {
+    sim.Stop();
+    std::vector<std::string> trace = sim.Trace();
+    if (!trace.empty() && trace.front().rfind("46", 0) == 0) {
+        trace.erase(trace.begin());
+    }
+    return trace;
+}
+
+// The programmer with the board simulator on COM2 found, and the chip's type selected.
+struct ProgrammerSession {
+    explicit ProgrammerSession(const char* chip, const std::vector<std::string>& more = {})
+        : sim(ChipOptions(chip, more)) {
+        programmer.SelectChip(FindChipType(chip));
+        detection = programmer.Detect(2);
+    }
+    std::vector<std::string> StopAndTrace() { return TraceAfterDetection(sim); }
+
+    SimulatorProcess sim;
+    Programmer programmer;
+    Detection detection;
+};
+
 // The dialog started as the window starts it, with the board simulator on COM2, and the chip's
 // type chosen in the device list as the user would.
 struct BoardSession {
     explicit BoardSession(const char* chip, const std::vector<std::string>& more = {})
         : sim(ChipOptions(chip, more)) {
         dlg.OnInitDialog();
-        dlg.m_DeviceCombo.SelectedByUser(FindDevice(chip));
-        dlg.OnSelchangeDeviceCombo();
+        dlg.OnSelchangeDeviceCombo(FindChipType(chip));
     }
-    // The exchanges of the operations, without the version request of the detection.
-    std::vector<std::string> StopAndTrace() {
-        sim.Stop();
-        std::vector<std::string> trace = sim.Trace();
-        if (!trace.empty() && trace.front().rfind("46", 0) == 0) {
-            trace.erase(trace.begin());
-        }
-        return trace;
-    }
+    std::vector<std::string> StopAndTrace() { return TraceAfterDetection(sim); }
 
     SimulatorProcess sim;
     ScriptedUser user;

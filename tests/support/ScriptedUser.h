@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "controls/CCommonDialog1.h"
 #include "dialog/DialogHost.h"
 
 namespace korvel {
@@ -13,13 +12,15 @@ namespace korvel {
 // scripts and keeps what it was shown. `shown` lists in order each box, as "Title style: text",
 // and each file dialog, as "open" or "save" followed by the first pattern of each file type
 // offered ("save *.bin"); `boxes` the boxes alone. `pushes` holds every push of the four status
-// texts, and `actions` their action lines. A box gets the next answer, or IDOK (IDYES for a
-// yes/no box) once the script has run out; a file dialog gets the next path, or "" (a cancel).
-struct ScriptedUser : DialogHost, FileDialogView {
+// texts, and `actions` their action lines; `buttons` whether the device buttons were last
+// switched on. A box gets the next answer, or IDOK (IDYES for a yes/no box) once the script has
+// run out; a file dialog gets the next path, or "" (a cancel).
+struct ScriptedUser : DialogHost {
     void ShowStatusTexts(const StatusTexts& texts) override {
         pushes.push_back(texts);
         actions.push_back(texts.action);
     }
+    void EnableDeviceButtons(bool enabled) override { buttons = enabled ? "on" : "off"; }
     int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override {
         shown.push_back(title + " " + std::to_string(style) + ": " + text);
         boxes.push_back(shown.back());
@@ -42,6 +43,7 @@ struct ScriptedUser : DialogHost, FileDialogView {
     std::vector<std::string> boxes;
     std::vector<StatusTexts> pushes;
     std::vector<std::string> actions;
+    std::string buttons = "never switched";
     std::deque<int> answers;
     std::deque<std::string> paths;
 

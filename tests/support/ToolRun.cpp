@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "tests/support/SimulatorProcess.h"
-#include "tests/support/TempDir.h"
+#include "tools/launch/SimulatorProcess.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 

@@ -13,7 +13,7 @@ namespace korvel {
 
 ShownWindow::ShownWindow(bool realFileDialogs)
     : window_(
-          std::make_unique<KorvelWindow>(WindowServices{this, realFileDialogs ? nullptr : &user})) {
+          std::make_unique<KorvelWindow>(WindowServices{this, realFileDialogs ? nullptr : this})) {
     QObject::connect(&window_->Window(), &QDialog::finished, [this] { finished_ = true; });
     window_->Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window_->Window()));

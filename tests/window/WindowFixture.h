@@ -9,14 +9,14 @@
 
 #include "app/KorvelWindow.h"
 #include "tests/support/ScriptedUser.h"
-#include "tests/support/SimulatorProcess.h"
+#include "tools/launch/SimulatorProcess.h"
 
 namespace korvel {
 
 // The main window as a user meets it: built, initialised and shown, with message boxes and
 // file dialogs answered by the test, or the toolkit's own file dialogs. Point KORVEL_COM2 (or
 // another port) at a simulator first.
-class ShownWindow : MessageBoxPresenter {
+class ShownWindow : MessageBoxPresenter, FileChooser {
   public:
     explicit ShownWindow(bool realFileDialogs = false);
 
@@ -41,6 +41,12 @@ class ShownWindow : MessageBoxPresenter {
   private:
     int Show(QWidget&, const std::string& text, const std::string& title, unsigned style) override {
         return user.ShowMessageBox(text, title, style);
+    }
+    std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) override {
+        return user.ChooseFileToOpen(filters);
+    }
+    std::string ChooseFileToSave(const std::vector<FileFilter>& filters) override {
+        return user.ChooseFileToSave(filters);
     }
 
     std::unique_ptr<KorvelWindow> window_;

@@ -7,10 +7,10 @@
 #include <QTimer>
 #include <optional>
 
-#include "dialog/ControlIds.h"
+#include "resources/ControlIds.h"
 #include "tests/support/BoardSession.h"
-#include "tests/support/TempDir.h"
 #include "tests/window/WindowFixture.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 
@@ -26,7 +26,7 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     ASSERT_EQ(window.Text(IDC_HWSTAT), "Hardware v2.1");
 
     window.Click(IDC_READBUTTON);
-    const auto& buffer = window->Dialog().eebuf;
+    const ImageBuffer& buffer = window->Dialog().Core().Image();
     EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 256), chip);
     // Painted once for each of 0 % to 100 % and once for "Ready.", not once per byte.
     EXPECT_EQ(window->Host().ActionRepaints(), 102);
@@ -56,9 +56,8 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     // Esc ends the window and releases the port. Someone else then takes the port, very likely
     // under the same descriptor number: the window going away must not close it a second time.
     QTest::keyClick(&window->Window(), Qt::Key_Escape);
-    EXPECT_FALSE(window->Dialog().hComm.IsOpen());
     SerialPort other;
-    ASSERT_TRUE(other.Open(sim.Link()) && other.ApplyLineSettings());
+    ASSERT_TRUE(other.Open(sim.Link(), {9600, 8, Parity::None, 1})) << other.LastError();
     window->OnDestroy();
     shown.reset();
     const std::uint8_t request = 'F';

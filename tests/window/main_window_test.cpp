@@ -1,5 +1,5 @@
 // The main window against the board simulator: its texts at the start, the routing of every
-// button and list, and the About box.
+// button and list, the port list's tips, the release of the port, and the About box.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,9 +10,10 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "dialog/ControlIds.h"
-#include "tests/support/TempDir.h"
+#include "boards/ByteProtocolBoard.h"
+#include "resources/ControlIds.h"
 #include "tests/window/WindowFixture.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 
@@ -35,9 +36,7 @@ void ExpectButtonsOn(ShownWindow& window, std::vector<int> ids) {
     }
 }
 
-TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevices) {
-    setenv("KORVEL_VIEWER", "true", 1);
-    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+TEST(MainWindow, StartsOnThe24C02AndCom2WithTheBoardFound) {
     SimulatorProcess sim({"--chip", "24C02"});
     ShownWindow window;
     QStringList texts = {window->Window().windowTitle(), window.List(IDC_DEVICECOMBO).currentText(),
@@ -47,13 +46,24 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
     }
     EXPECT_EQ(texts, (QStringList{"Korvel v3.0", "24C02", "COM2", "Korvel v3.0", "File: [buffer]",
                                   "Size: 256 bytes", "Hardware v2.1"}));
+    EXPECT_EQ(window.List(IDC_DEVICECOMBO).count(), 10);
+    EXPECT_EQ(window.List(IDC_DEVICECOMBO).itemText(9), "24C256");
+    EXPECT_EQ(window.List(IDC_PORTCOMBO).count(), 4);
     EXPECT_TRUE(window.user.shown.empty());
+    ExpectButtonsOn(window, kAllButtons);
+}
+
+// What a click left behind: boxes and file dialogs, the board's exchanges (a mode and a select
+// command first) up to the last one, and the listing.
+TEST(MainWindow, EachButtonReachesItsOwnHandler) {
+    setenv("KORVEL_VIEWER", "true", 1);
     TempDir temp;
-    window->Dialog().tempdir = temp.path().string();
+    setenv("TEMP", temp.path().c_str(), 1);
+    SimulatorProcess sim({"--chip", "24C02"});
+    ShownWindow window;
+    unsetenv("TEMP");
     const std::string listing = temp.File("BUFFER.TXT");
 
-    // What a click left behind: boxes and file dialogs, the board's exchanges (a mode and a
-    // select command first) up to the last one, and the listing.
     using Effects = std::vector<std::string>;
     const std::pair<int, Effects> expected[] = {
         {IDC_OPENBUTTON, {"open *.bin *"}},
@@ -72,9 +82,9 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
     for (const auto& [id, want] : expected) {
         std::filesystem::remove(listing);
         window.user.shown.clear();
-        // Every click starts from a buffer of zeros, unlike the erased chip, so that Write and
+        // Every click starts from an image of zeros, unlike the erased chip, so that Write and
         // Erase send different bytes and Blank and Verify stop at once.
-        window->Dialog().eebuf.fill(0x00);
+        window->Dialog().Core().PutImage(0, std::vector<std::uint8_t>(256, 0x00));
         window.Click(id);
 
         const std::vector<std::string> trace = SettledTrace(sim);
@@ -89,16 +99,21 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
         }
         EXPECT_EQ(got, want) << "button " << id;
     }
-    // A device choice changes the size line only.
+}
+
+// A device choice changes the size line only; a port choice runs detection again, on the chosen
+// port. Neither a button nor a device choice nor a selection that the program makes in the port
+// list runs detection.
+TEST(MainWindow, ListsRunTheirOwnHandlers) {
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    SimulatorProcess sim({"--chip", "24C02"});
+    ShownWindow window;
     window.Choose(IDC_DEVICECOMBO, 9);
     EXPECT_EQ(window.Text(IDC_SIZELINE), "Size: 32768 bytes");
     EXPECT_EQ(window.Text(IDC_HWSTAT), "Hardware v2.1");
-    ExpectButtonsOn(window, kAllButtons);
-    // Detection ran once, at the start: neither a button nor a device choice nor a selection
-    // that the program makes in the port list raises its handler.
+    window.Click(IDC_BUFFERBUTTON);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "46"), 1);
 
-    // A port choice runs detection again, on the chosen port.
     window.Choose(IDC_PORTCOMBO, 2);
     EXPECT_EQ(window.Text(IDC_HWSTAT), "Can't open port");
     ExpectButtonsOn(window, kAlwaysEnabled);
@@ -106,9 +121,15 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
     EXPECT_EQ(window.Text(IDC_HWSTAT), "Hardware v2.1");
     ExpectButtonsOn(window, kAllButtons);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "46"), 2);
+    unsetenv("KORVEL_COM3");
+}
 
-    // Each entry of the port list says, when the list is open, which device it stands for: read
-    // afresh each time, so that a device named (or plugged in) meanwhile shows.
+// Each entry of the port list says, when the list is open, which device it stands for: read
+// afresh each time, so that a device named (or plugged in) meanwhile shows.
+TEST(MainWindow, PortListNamesItsDevices) {
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    SimulatorProcess sim({"--chip", "24C02"});
+    ShownWindow window;
     QComboBox& ports = window.List(IDC_PORTCOMBO);
     const auto tips = [&ports] {
         ports.showPopup();
@@ -130,12 +151,17 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
     for (const QString& entry : shown) {
         EXPECT_TRUE(entry.contains(" (")) << entry.toStdString();
     }
+}
 
-    // Closing releases the port; closing again is harmless.
+TEST(MainWindow, ClosingReleasesThePortOnce) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    ShownWindow window;
+    ByteProtocolBoard other;
+    EXPECT_FALSE(other.Connect(sim.Link())) << "the window holds the port";
     window->Window().close();
     window->Window().close();
     window->OnDestroy();
-    EXPECT_FALSE(window->Dialog().hComm.IsOpen());
+    EXPECT_TRUE(other.Connect(sim.Link())) << other.Problem();
 }
 
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {

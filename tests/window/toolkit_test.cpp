@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "dialog/DialogHost.h"
-#include "window/FileDialogBinding.h"
+#include "window/FileDialogs.h"
 #include "window/MessageBoxes.h"
 #include "window/PathLine.h"
 
@@ -22,13 +22,11 @@ namespace {
 // File types become Qt's name filters, with patterns Qt understands; Save gives a name without
 // extension the extension of its file type.
 TEST(FileFilters, BecomeQtNameFiltersAndGiveNamesToSaveTheirExtension) {
-    CCommonDialog1 files;
-    files.SetFilter("Binary files (*.bin)|*.bin|All files (*.*)|*.*");
-    EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Binary files (*.bin)", "All files (*)"}));
-    files.SetFilter("Images|*.bin;*.rom|Odd");  // a type without patterns is left out
-    EXPECT_EQ(NameFilters(files.Filters()), (QStringList{"Images (*.bin *.rom)"}));
+    const std::vector<FileFilter> binary = {{"Binary files (*.bin)", {"*.bin"}}};
+    EXPECT_EQ(NameFilters({binary[0], {"All files (*.*)", {"*"}}}),
+              (QStringList{"Binary files (*.bin)", "All files (*)"}));
+    EXPECT_EQ(NameFilters({{"Images", {"*.bin", "*.rom"}}}), (QStringList{"Images (*.bin *.rom)"}));
 
-    files.SetFilter("Binary files (*.bin)|*.bin");
     const std::pair<const char*, const char*> names[] = {
         {"/home/user/dump", "/home/user/dump.bin"},
         {"/home/user/dump.BIN", "/home/user/dump.BIN"},
@@ -38,11 +36,10 @@ TEST(FileFilters, BecomeQtNameFiltersAndGiveNamesToSaveTheirExtension) {
         {"", ""},  // a cancel
     };
     for (const auto& [chosen, saved] : names) {
-        EXPECT_EQ(NameToSave(chosen, files.Filters()), saved) << chosen;
+        EXPECT_EQ(NameToSave(chosen, binary), saved) << chosen;
     }
     // A type that lists every file names no extension.
-    files.SetFilter("All files (*.*)|*.*");
-    EXPECT_EQ(NameToSave("/home/user/dump", files.Filters()), "/home/user/dump");
+    EXPECT_EQ(NameToSave("/home/user/dump", {{"All files (*.*)", {"*"}}}), "/home/user/dump");
 }
 
 TEST(PathLine, ALineTooLongLosesDirectoriesFromTheMiddleThenTheStartOfTheName) {

@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <tuple>
 
-#include "dialog/ControlIds.h"
-#include "tests/support/TempDir.h"
+#include "resources/ControlIds.h"
 #include "tests/window/WindowFixture.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 

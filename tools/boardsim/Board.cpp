@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "protocol/ByteCommands.h"
+
 namespace korvel::sim {
 
 Board::Board(const ChipFacts& chipFacts, std::vector<std::uint8_t> contents, std::string version,
@@ -21,7 +23,7 @@ std::uint32_t Board::ChipAddress() const {
     std::uint32_t address = low_;
     if (facts_.blockBitsInDeviceAddress) {
         address |= static_cast<std::uint32_t>((select_ >> 1) & 0x07) << 8;
-    } else if (facts_.addressBytes == 2 && mode_ == 0x01) {
+    } else if (facts_.addressBytes == 2 && mode_ == protocol::kTwoAddressBytes) {
         address |= static_cast<std::uint32_t>(high_) << 8;
     }
     return address % static_cast<std::uint32_t>(chip_.size());
@@ -43,7 +45,7 @@ BoardStep Board::Answer(std::vector<std::uint8_t> bytes) {
 BoardStep Board::AfterAddress() {
     const std::uint32_t address = ChipAddress();
     const bool spoilt = faults_.badReplyAt == static_cast<long>(address);
-    if (command_ == 'R') {
+    if (command_ == protocol::kReadCommand) {
         const std::uint8_t byte = chip_[address];
         return Answer({static_cast<std::uint8_t>(spoilt ? ~byte : byte)});
     }
@@ -56,7 +58,7 @@ BoardStep Board::Take(std::uint8_t byte) {
         case Expect::Command:
             command_ = byte;
             switch (byte) {
-                case 'F': {
+                case protocol::kVersionRequest: {
                     std::string answer = version_;
                     if (faults_.shortVersion >= 0 &&
                         static_cast<std::size_t>(faults_.shortVersion) < answer.size()) {
@@ -64,14 +66,14 @@ BoardStep Board::Take(std::uint8_t byte) {
                     }
                     return Answer({answer.begin(), answer.end()});
                 }
-                case 'T':
+                case protocol::kModeCommand:
                     expect_ = Expect::ModeByte;
                     return {};
-                case 'C':
+                case protocol::kSelectCommand:
                     expect_ = Expect::SelectByte;
                     return {};
-                case 'R':
-                case 'W':
+                case protocol::kReadCommand:
+                case protocol::kWriteCommand:
                     expect_ = Expect::AddressLow;
                     return {};
                 default:
@@ -88,7 +90,7 @@ BoardStep Board::Take(std::uint8_t byte) {
         case Expect::AddressLow:
             low_ = byte;
             high_ = 0;
-            if (mode_ == 0x01) {
+            if (mode_ == protocol::kTwoAddressBytes) {
                 expect_ = Expect::AddressHigh;
                 return {};
             }

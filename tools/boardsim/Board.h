@@ -51,8 +51,8 @@ class Board {
 
     Expect expect_ = Expect::Command;
     std::uint8_t command_ = 0;
-    std::uint8_t mode_ = 0x00;
-    std::uint8_t select_ = 0xA0;
+    std::uint8_t mode_ = 0x00;    // one address byte
+    std::uint8_t select_ = 0xA0;  // A2-A0 low, block 0
     std::uint8_t low_ = 0;
     std::uint8_t high_ = 0;
     long replies_ = 0;

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "boards/ProgrammerBoard.h"
+#include "programmer/ChipTypes.h"
+
+namespace korvel {
+
+enum class ChipOperation { Read, Verify, BlankCheck, Erase, Write };
+
+enum class ChipResult {
+    Done,
+    TransmissionError,  // the board did not answer
+    Differs,            // Verify: the chip's byte is not the image's
+    NotBlank,           // Blank check: the chip's byte is not 0xFF
+    WriteFailed,        // Erase, Write: the board answered another byte than the one sent
+};
+
+// How a chip operation ended. Anything but Done names the address it stopped at; Differs,
+// NotBlank and WriteFailed also the byte the board answered, and Differs the image's byte there.
+struct ChipOutcome {
+    ChipOperation operation;
+    ChipResult result = ChipResult::Done;
+    std::int32_t address = 0;
+    std::uint8_t chipByte = 0;
+    std::uint8_t imageByte = 0;
+
+    bool Succeeded() const { return result == ChipResult::Done; }
+};
+
+// Told after each address: how many of the operation's addresses are done, of how many.
+using Progress = std::function<void(std::int32_t done, std::int32_t total)>;
+
+// Runs an operation over the whole chip, address by address, and stops at the first error. Read
+// stores what it gets into the image as it goes; the others leave the image as it is.
+ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation,
+                             ImageBuffer& image, const Progress& progress);
+
+// Whether the operation leaves the chip or the image changed, so that the image no longer
+// stands for a file: Read, Erase and Write, whatever their outcome.
+bool UntiesImage(ChipOperation operation);
+
+}  // namespace korvel

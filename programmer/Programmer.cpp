@@ -1,0 +1,125 @@
+#include "programmer/Programmer.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "boards/ByteProtocolBoard.h"
+#include "image/AsciiCase.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/LowLatency.h"
+#include "platform/TemporaryDirectory.h"
+#include "programmer/ListingText.h"
+#include "programmer/Messages.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kDefaultChipRow = 2;  // 24C02
+constexpr const char* kListingName = "BUFFER.TXT";
+
+std::string ListingPath(const std::string& directory) {
+    const bool endsInSlash = !directory.empty() && directory.back() == '/';
+    return directory + (endsInSlash ? "" : "/") + kListingName;
+}
+
+}  // namespace
+
+Programmer::Programmer() : Programmer(std::make_unique<ByteProtocolBoard>(), PortNames()) {}
+
+Programmer::Programmer(std::unique_ptr<ProgrammerBoard> board, PortNames ports)
+    : board_(std::move(board)),
+      ports_(std::move(ports)),
+      chipRow_(kDefaultChipRow),
+      imageName_(kNoFileName),
+      listingDirectory_(TemporaryDirectory()) {
+    image_.fill(0xFF);
+}
+
+Programmer::~Programmer() {
+    Disconnect();
+}
+
+Detection Programmer::Detect(int portNumber) {
+    Disconnect();
+    Detection detection;
+    detection.device = ports_.Device(portNumber);
+    if (detection.device.empty()) {
+        detection.problem = portNumber < 1 ? "no port selected"
+                                           : "no serial device stands for it (set KORVEL_COM" +
+                                                 std::to_string(portNumber) + ")";
+        return detection;
+    }
+    if (!board_->Connect(detection.device)) {
+        detection.problem = board_->Problem();
+        return detection;
+    }
+    detection.advice = LatencyTimerAdvice(detection.device);
+    boardFound_ = board_->AskVersion(detection.version);
+    detection.result = boardFound_ ? DetectionResult::Found : DetectionResult::NotFound;
+    return detection;
+}
+
+void Programmer::Disconnect() {
+    board_->Disconnect();
+    boardFound_ = false;
+}
+
+void Programmer::SelectChip(int row) {
+    if (row >= 0 && row < kChipTypeCount) {
+        chipRow_ = row;
+    }
+}
+
+void Programmer::PutImage(std::size_t address, const std::vector<std::uint8_t>& bytes) {
+    if (address < image_.size()) {
+        const std::size_t count = std::min(bytes.size(), image_.size() - address);
+        std::copy_n(bytes.begin(), count, image_.begin() + static_cast<long>(address));
+    }
+}
+
+ChipOutcome Programmer::Run(ChipOperation operation, const Progress& progress) {
+    const ChipOutcome outcome = RunChipOperation(*board_, Chip(), operation, image_, progress);
+    if (UntiesImage(operation)) {
+        imageName_ = kNoFileName;
+    }
+    return outcome;
+}
+
+LoadOutcome Programmer::LoadImage(const std::string& path, ImageFormat format) {
+    const LoadOutcome outcome = LoadImageFile(path, format, image_);
+    if (outcome.result == LoadResult::Loaded || outcome.result == LoadResult::ReadError) {
+        imageName_ = LowerCaseAscii(path);
+    }
+    return outcome;
+}
+
+SaveResult Programmer::SaveImage(const std::string& path, ImageFormat format) {
+    const SaveResult result = SaveImageFile(path, format, image_, Chip().size);
+    if (result == SaveResult::Saved) {
+        imageName_ = LowerCaseAscii(path);
+    }
+    return result;
+}
+
+// The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
+// once it is complete; in a shared directory a link planted there is refused, not followed.
+ListingOutcome Programmer::WriteListing(const std::function<void()>& writing) const {
+    const std::string path = ListingPath(listingDirectory_);
+    AtomicFileWriter out;
+    if (!out.Open(path)) {
+        return {false, path};
+    }
+    if (writing) {
+        writing();
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string listing =
+        BufferListingText(imageName_, Chip().name, image_.data(), Chip().size, local);
+    const bool written = out.Write(listing.data(), listing.size()) && out.Commit();
+    return {written, path};
+}
+
+}  // namespace korvel

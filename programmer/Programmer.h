@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "boards/ProgrammerBoard.h"
+#include "image/ImageFormat.h"
+#include "platform/PortMap.h"
+#include "programmer/ChipOperation.h"
+#include "programmer/ChipTypes.h"
+#include "programmer/Detection.h"
+#include "programmer/ImageFiles.h"
+
+namespace korvel {
+
+struct ListingOutcome {
+    bool written = false;
+    std::string path;  // where the listing is
+};
+
+// The programmer: the selected chip type, the image and what it stands for, the board on its
+// port, and everything done with them. Every face (the window, the command line, the
+// benchmarks) works through this; it shows nothing itself, and its outcomes say what happened
+// in words that every face shares (programmer/Messages.h).
+class Programmer {
+  public:
+    // The board of Korvel's original design, on the machine's ports.
+    Programmer();
+    Programmer(std::unique_ptr<ProgrammerBoard> board, PortNames ports);
+    ~Programmer();
+    Programmer(const Programmer&) = delete;
+    Programmer& operator=(const Programmer&) = delete;
+
+    // Closes the port in use, opens COMn (1 to 4; anything else opens nothing) and asks for the
+    // board there. The port stays open afterwards, whatever was found, until the next detection
+    // or Disconnect.
+    Detection Detect(int portNumber);
+    void Disconnect();
+    bool BoardFound() const { return boardFound_; }
+    const PortNames& Ports() const { return ports_; }
+    // From now on COMn stands for this device, whatever else would.
+    void NamePort(int portNumber, const std::string& device) { ports_.Name(portNumber, device); }
+
+    // The chip type by its catalogue row; a row outside the catalogue changes nothing.
+    void SelectChip(int row);
+    int ChipRow() const { return chipRow_; }
+    const ChipType& Chip() const { return kChipTypes[chipRow_]; }
+
+    // The image: all of it, beyond the chip's size as well (bytes there keep what they held).
+    const ImageBuffer& Image() const { return image_; }
+    // Puts bytes into the image from `address` on, as far as the image reaches.
+    void PutImage(std::size_t address, const std::vector<std::uint8_t>& bytes);
+    // What the image stands for: kNoFileName, or the lower-cased path of its file.
+    const std::string& ImageName() const { return imageName_; }
+    void NameImage(const std::string& name) { imageName_ = name; }
+
+    // Runs a chip operation on the board found by the last detection; see RunChipOperation.
+    // Read, Erase and Write leave the image standing for no file.
+    ChipOutcome Run(ChipOperation operation, const Progress& progress = {});
+
+    // Image files: on success the image stands for the file, named in lower case.
+    LoadOutcome LoadImage(const std::string& path, ImageFormat format);
+    SaveResult SaveImage(const std::string& path, ImageFormat format);
+
+    // Writes the image's hex listing, BUFFER.TXT, into the temporary directory (TEMP, else
+    // TMPDIR, else /tmp, as found when the programmer was made); `writing` is told once the file
+    // is open and the listing is being written.
+    ListingOutcome WriteListing(const std::function<void()>& writing = {}) const;
+
+  private:
+    std::unique_ptr<ProgrammerBoard> board_;
+    PortNames ports_;
+    bool boardFound_ = false;
+    int chipRow_;
+    ImageBuffer image_;
+    std::string imageName_;
+    const std::string listingDirectory_;
+};
+
+}  // namespace korvel

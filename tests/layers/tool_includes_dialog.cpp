@@ -1,2 +1,0 @@
-// Must not build: a simulated board knows the chips from its own table, never from the host's.
-#include "dialog/DeviceCatalog.h"
