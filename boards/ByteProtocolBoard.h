@@ -31,7 +31,7 @@ class ByteProtocolBoard : public ProgrammerBoard {
     void SelectBlockOf(std::int32_t address);
     std::optional<std::uint8_t> WaitReply();
 
-    ChipAddressing chip_{1};
+    ChipAddressing chip_{1, 1};
     int block_ = 0;
 };
 

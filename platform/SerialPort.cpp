@@ -252,6 +252,28 @@ std::size_t SerialPort::Read(std::uint8_t* data, std::size_t count) {
     return got;
 }
 
+std::size_t SerialPort::ReadWithin(std::uint8_t* data, std::size_t count, int limitMs) {
+    const auto deadline = Clock::now() + milliseconds(limitMs);
+    std::size_t got = 0;
+    while (fd_ >= 0 && got < count && WaitReady(fd_, POLLIN, deadline)) {
+        const ssize_t done = read(fd_, data + got, count - got);
+        if (done > 0) {
+            got += static_cast<std::size_t>(done);
+        } else if (done == 0 || (errno != EAGAIN && errno != EINTR)) {
+            break;  // the line is gone
+        }
+    }
+    return got;
+}
+
+bool SerialPort::ChangeSpeed(int baud) {
+    termios settings{};
+    const speed_t speed = Speed(baud);
+    return fd_ >= 0 && speed != B0 && tcgetattr(fd_, &settings) == 0 &&
+           cfsetispeed(&settings, speed) == 0 && cfsetospeed(&settings, speed) == 0 &&
+           tcsetattr(fd_, TCSADRAIN, &settings) == 0;
+}
+
 void SerialPort::DiscardInput() {
     if (fd_ >= 0) {
         tcflush(fd_, TCIFLUSH);

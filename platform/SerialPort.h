@@ -34,6 +34,11 @@ class SerialPort {
 
     std::size_t Write(const std::uint8_t* data, std::size_t count);
     std::size_t Read(std::uint8_t* data, std::size_t count);
+    // Reads until `count` bytes have come or `limitMs` have passed, whatever the gaps between
+    // them: for frames whose time the caller knows better than the per-byte limits.
+    std::size_t ReadWithin(std::uint8_t* data, std::size_t count, int limitMs);
+    // Changes the line's speed once everything written has left.
+    bool ChangeSpeed(int baud);
     // Gives back what Close would of the port this program holds (its exclusive claim, the
     // driver's flags), for a signal handler that ends the program. Async-signal-safe.
     static void ReleaseOnSignal();

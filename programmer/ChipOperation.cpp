@@ -1,5 +1,7 @@
 #include "programmer/ChipOperation.h"
 
+#include <vector>
+
 namespace korvel {
 
 namespace {
@@ -28,6 +30,126 @@ const Rule& RuleOf(ChipOperation operation) {
     return kRules[static_cast<int>(operation)];
 }
 
+ChipResult ResultOf(BlockResult result) {
+    switch (result) {
+        case BlockResult::Done:
+        case BlockResult::Stopped:
+            return ChipResult::Done;
+        case BlockResult::WriteFailed:
+            return ChipResult::WriteFailed;
+        case BlockResult::NoChip:
+            return ChipResult::NoChip;
+        case BlockResult::NoAnswer:
+        default:
+            return ChipResult::TransmissionError;
+    }
+}
+
+// One run of an operation: what it works on, and how it ends.
+class Run {
+  public:
+    Run(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation, ImageBuffer& image,
+        const Progress& progress)
+        : board_(board),
+          chip_(chip),
+          rule_(RuleOf(operation)),
+          image_(image),
+          progress_(progress),
+          outcome_{operation} {}
+
+    ChipOutcome ByteByByte() {
+        for (std::int32_t address = 0; address < chip_.size; ++address) {
+            const std::optional<std::uint8_t> reply =
+                rule_.data == Source::None
+                    ? board_.ReadByte(address)
+                    : board_.WriteByte(address, ByteFrom(rule_.data, address));
+            if (!reply) {
+                return Failed(ChipResult::TransmissionError, address);
+            }
+            if (!Take(address, *reply)) {
+                return outcome_;
+            }
+            Done(address + 1);
+        }
+        return outcome_;
+    }
+
+    ChipOutcome InBlocks() {
+        BlockOutcome blocks;
+        if (rule_.data == Source::None) {
+            blocks = board_.ReadBlocks(
+                0, chip_.size,
+                [this](std::int32_t start, const std::uint8_t* bytes, std::int32_t count) {
+                    for (std::int32_t i = 0; i < count; ++i) {
+                        if (!Take(start + i, bytes[i])) {
+                            return false;
+                        }
+                    }
+                    Done(start + count);
+                    return true;
+                });
+        } else {
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(chip_.size));
+            for (std::int32_t address = 0; address < chip_.size; ++address) {
+                bytes[static_cast<std::size_t>(address)] = ByteFrom(rule_.data, address);
+            }
+            blocks = board_.WritePages(0, chip_.size, bytes.data(),
+                                       [this](std::int32_t done) { Done(done); });
+        }
+        if (blocks.result != BlockResult::Done && blocks.result != BlockResult::Stopped) {
+            return Failed(ResultOf(blocks.result), blocks.address);
+        }
+        return outcome_;
+    }
+
+    // A board that tells only at the end that its last write did not go through.
+    ChipOutcome Finished() {
+        if (!board_.FinishChipWork() && outcome_.Succeeded() && rule_.data != Source::None) {
+            return Failed(ChipResult::WriteFailed, chip_.size - 1);
+        }
+        return outcome_;
+    }
+
+  private:
+    std::uint8_t ByteFrom(Source source, std::int32_t address) const {
+        return source == Source::Image ? image_[static_cast<std::size_t>(address)] : 0xFF;
+    }
+
+    // The reply at an address: into the image, or checked; false when it stops the operation.
+    bool Take(std::int32_t address, std::uint8_t reply) {
+        if (rule_.expected == Source::None) {
+            image_[static_cast<std::size_t>(address)] = reply;
+            return true;
+        }
+        if (reply == ByteFrom(rule_.expected, address)) {
+            return true;
+        }
+        Failed(rule_.mismatch, address);
+        outcome_.chipByte = reply;
+        outcome_.imageByte = ByteFrom(Source::Image, address);
+        return false;
+    }
+
+    void Done(std::int32_t done) {
+        if (progress_) {
+            progress_(done, chip_.size);
+        }
+    }
+
+    const ChipOutcome& Failed(ChipResult result, std::int32_t address) {
+        outcome_.result = result;
+        outcome_.address = address;
+        return outcome_;
+    }
+
+    ProgrammerBoard& board_;
+    const ChipType& chip_;
+    const Rule& rule_;
+    ImageBuffer& image_;
+    const Progress& progress_;
+    ChipOutcome outcome_;
+};
+
 }  // namespace
 
 bool UntiesImage(ChipOperation operation) {
@@ -36,28 +158,14 @@ bool UntiesImage(ChipOperation operation) {
 
 ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation,
                              ImageBuffer& image, const Progress& progress) {
-    const Rule& rule = RuleOf(operation);
-    const auto byteFrom = [&image](Source source, std::int32_t address) -> std::uint8_t {
-        return source == Source::Image ? image[static_cast<std::size_t>(address)] : 0xFF;
-    };
-    board.BeginChipWork({chip.addressBytes});
-    for (std::int32_t address = 0; address < chip.size; ++address) {
-        const std::optional<std::uint8_t> reply =
-            rule.data == Source::None ? board.ReadByte(address)
-                                      : board.WriteByte(address, byteFrom(rule.data, address));
-        if (!reply) {
-            return {operation, ChipResult::TransmissionError, address};
-        }
-        if (rule.expected == Source::None) {
-            image[static_cast<std::size_t>(address)] = *reply;
-        } else if (*reply != byteFrom(rule.expected, address)) {
-            return {operation, rule.mismatch, address, *reply, byteFrom(Source::Image, address)};
-        }
-        if (progress) {
-            progress(address + 1, chip.size);
-        }
+    board.BeginChipWork({chip.addressBytes, chip.pageSize});
+    Run run(board, chip, operation, image, progress);
+    if (board.MovesBlocks()) {
+        run.InBlocks();
+    } else {
+        run.ByteByByte();
     }
-    return {operation};
+    return run.Finished();
 }
 
 }  // namespace korvel

@@ -15,7 +15,8 @@ enum class ChipResult {
     TransmissionError,  // the board did not answer
     Differs,            // Verify: the chip's byte is not the image's
     NotBlank,           // Blank check: the chip's byte is not 0xFF
-    WriteFailed,        // Erase, Write: the board answered another byte than the one sent
+    WriteFailed,        // Erase, Write: the chip did not take a byte or page at the address
+    NoChip,             // nothing on the chip's bus answered (a board that can tell)
 };
 
 // How a chip operation ended. Anything but Done names the address it stopped at; Differs,
@@ -33,8 +34,9 @@ struct ChipOutcome {
 // Told after each address: how many of the operation's addresses are done, of how many.
 using Progress = std::function<void(std::int32_t done, std::int32_t total)>;
 
-// Runs an operation over the whole chip, address by address, and stops at the first error. Read
-// stores what it gets into the image as it goes; the others leave the image as it is.
+// Runs an operation over the whole chip, address by address or, on a board that moves blocks,
+// block by block, and stops at the first error. Read stores what it gets into the image as it
+// goes; the others leave the image as it is.
 ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation,
                              ImageBuffer& image, const Progress& progress);
 

@@ -13,6 +13,7 @@ struct ChipType {
     const char* name;
     std::int32_t size;  // bytes
     int addressBytes;   // sent with each read or write: 1 (the block rides in the select byte) or 2
+    int pageSize;       // bytes one write cycle takes, within one page
 };
 
 constexpr int kChipTypeCount = 10;

@@ -36,6 +36,9 @@ std::optional<Message> OutcomeMessage(const ChipOutcome& outcome) {
     if (outcome.result == ChipResult::TransmissionError) {
         return Message{"Error", "Transmission error !"};
     }
+    if (outcome.result == ChipResult::NoChip) {
+        return Message{"Error", "No chip answers !"};
+    }
     if (!outcome.Succeeded()) {
         return Message{words.title,
                        FormatText(words.failure, static_cast<unsigned>(outcome.address))};

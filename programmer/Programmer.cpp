@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "boards/ByteProtocolBoard.h"
+#include "boards/KorvelBoard.h"
 #include "image/AsciiCase.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/LowLatency.h"
@@ -25,7 +25,7 @@ std::string ListingPath(const std::string& directory) {
 
 }  // namespace
 
-Programmer::Programmer() : Programmer(std::make_unique<ByteProtocolBoard>(), PortNames()) {}
+Programmer::Programmer() : Programmer(std::make_unique<KorvelBoard>(), PortNames()) {}
 
 Programmer::Programmer(std::unique_ptr<ProgrammerBoard> board, PortNames ports)
     : board_(std::move(board)),

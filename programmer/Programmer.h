@@ -27,7 +27,7 @@ struct ListingOutcome {
 // in words that every face shares (programmer/Messages.h).
 class Programmer {
   public:
-    // The board of Korvel's original design, on the machine's ports.
+    // A Korvel board, driven as the environment says, on the machine's ports.
     Programmer();
     Programmer(std::unique_ptr<ProgrammerBoard> board, PortNames ports);
     ~Programmer();
