@@ -26,6 +26,11 @@ constexpr const char* kUsageEnd =
     "  -f, --format=FORMAT the files' format: raw, ihex (Intel HEX) or srec (S-records);\n"
     "                      by default .hex, .ihex and .eep are Intel HEX, .srec, .s19 and\n"
     "                      .mot S-records, anything else raw\n"
+    "      --original-protocol\n"
+    "                      speak only the five commands of the original board, even to\n"
+    "                      Korvel's open board (as KORVEL_PROTOCOL=original does)\n"
+    "      --slow-bus      the chip's bus at 100 kHz on the open board's fast link, for\n"
+    "                      old 24C01 and 24C02 parts (as KORVEL_BUS_KHZ=100 does)\n"
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the version and exit\n"
     "\n"
@@ -34,11 +39,19 @@ constexpr const char* kUsageEnd =
     "Exit status: 0 when every operation succeeded, 1 when one failed (the run stops\n"
     "there), 2 on a mistake in the command line.\n";
 
+enum Key : int { kOriginalProtocol = 256, kSlowBus };
+
 const option kLongOptions[] = {
-    {"port", required_argument, nullptr, 'p'},   {"device", required_argument, nullptr, 'd'},
-    {"in", required_argument, nullptr, 'i'},     {"out", required_argument, nullptr, 'o'},
-    {"format", required_argument, nullptr, 'f'}, {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
+    {"port", required_argument, nullptr, 'p'},
+    {"device", required_argument, nullptr, 'd'},
+    {"in", required_argument, nullptr, 'i'},
+    {"out", required_argument, nullptr, 'o'},
+    {"format", required_argument, nullptr, 'f'},
+    {"original-protocol", no_argument, nullptr, kOriginalProtocol},
+    {"slow-bus", no_argument, nullptr, kSlowBus},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
 };
 
 // A port is its number, or a device named by a path: a word with a slash in it.
@@ -83,6 +96,12 @@ CommandLineRequest ParseCliOptions(int argc, char** argv, CliOptions& options, s
                 return TakeFileName("--in", value, options.in, why);
             case 'o':
                 return TakeFileName("--out", value, options.out, why);
+            case kOriginalProtocol:
+                options.board.originalProtocol = true;
+                return true;
+            case kSlowBus:
+                options.board.slowBus = true;
+                return true;
             default:  // 'f'
                 why = std::string("--format takes raw, ihex or srec, not '") + value + "'";
                 options.format = ImageFormat::Raw;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "boards/KorvelBoard.h"
 #include "cli/CliOperations.h"
 #include "image/ImageFormat.h"
 #include "platform/CommandLine.h"
@@ -17,6 +18,7 @@ struct CliOptions {
     std::string in;                     // image loaded before the operations
     std::string out;                    // image saved after them
     std::optional<ImageFormat> format;  // of both files; else each file's by its extension
+    KorvelBoardChoices board = KorvelBoardChoices::FromEnvironment();
     std::vector<const CliOperation*> operations;
 };
 

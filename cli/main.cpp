@@ -28,6 +28,7 @@ class Session {
   public:
     explicit Session(const CliOptions& options)
         : options_(options),
+          programmer_(std::make_unique<KorvelBoard>(options.board), PortNames()),
           progress_(isatty(STDERR_FILENO) == 1),
           portLabel_(options.portDevice.empty() ? "COM" + std::to_string(options.port)
                                                 : options.portDevice) {

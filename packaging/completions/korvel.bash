@@ -58,8 +58,8 @@ _korvel_cli() {
         ;;
     esac
     if [[ $cur == -* ]]; then
-        _korvel_reply_words '-p --port -d --device -i --in -o --out -f --format -h --help
-            -V --version' "$cur"
+        _korvel_reply_words '-p --port -d --device -i --in -o --out -f --format
+            --original-protocol --slow-bus -h --help -V --version' "$cur"
     else
         _korvel_reply_words 'detect read verify blank erase write list ports sum' "$cur"
     fi
