@@ -191,7 +191,7 @@ TEST(OpenBoard, TheOriginalBoardKnowsNoSwitch) {
     {
         HostLine host(sim);
         host.Send("53 01 46");
-        EXPECT_EQ(host.Receive(4, 300), "32 2E 31");
+        EXPECT_EQ(host.Receive(4, 500), "32 2E 31");
     }
     sim.Stop();
     EXPECT_EQ(sim.Trace(), (std::vector<std::string>{"53", "01", "46 -> 32 2E 31"}));
@@ -390,7 +390,7 @@ TEST(OpenBoard, GoesBackTo9600WhenQuietOrOnAFramingError) {
 
         host.Rate(B500000);  // while the board is at 9600 baud
         host.Send("46");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
         host.Rate(B9600);
         answers.push_back(host.Ask("46", 6, 300));
     };
@@ -411,19 +411,20 @@ TEST(OpenBoard, GoesBackTo9600WhenQuietOrOnAFramingError) {
                          }));
 }
 
-// The answer to a ping goes out at 500 kbaud after the host went back to 9600: it never arrives.
+// The answer to a ping goes out at 500 kbaud, 300 ms late, after the host went back to 9600:
+// it never arrives.
 TEST(OpenBoard, AnswersAtARateTheHostDoesNotListenAtAreLost) {
     const auto exchange = [](HostLine& host, auto& answers) {
         answers.push_back(host.SwitchToFast());
         host.Send(kPing);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // in, not yet answered
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));  // in, not yet answered
         host.Rate(B9600);
-        answers.push_back(host.Receive(3, 150));
+        answers.push_back(host.Receive(3, 250));
         answers.push_back(host.Ask("46", 3));
     };
     const std::vector<std::string> expected = {"53", "", "4B 32 30"};
     const AtSpeed run =
-        RunAtSpeed({"--chip", "24C02", "--open-board", "--delay-ms", "100"}, exchange, expected);
+        RunAtSpeed({"--chip", "24C02", "--open-board", "--delay-ms", "300"}, exchange, expected);
     EXPECT_EQ(run.answers, expected);
     EXPECT_EQ(run.trace, (std::vector<std::string>{
                              "53 01 -> 53",

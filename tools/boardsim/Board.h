@@ -32,7 +32,8 @@ class Board {
   public:
     Board(Chip& chip, std::string version, bool open, BoardFaults faults);
 
-    BoardStep Take(std::uint8_t byte, bool roomForFrame = true);
+    // `roomForFrame` is false while the open board still holds two frames it has not answered.
+    BoardStep Take(std::uint8_t byte, bool roomForFrame);
     // The rate the board's UART runs at.
     int Baud() const;
     bool InFrame() const { return fast_ && frames_.InFrame(); }

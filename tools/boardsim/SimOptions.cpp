@@ -27,7 +27,7 @@ const char* const kSimUsage =
     "                            at the fast rate one frame a line; in parentheses why a frame\n"
     "                            got no answer, or why the board went back to 9600 baud\n"
     "      --pace                take and send bytes at the line's rate, about 1.04 ms each at\n"
-    "                            9600 baud, 20 us at 500 kbaud, where a 'W' frame is answered\n"
+    "                            9600 baud, 0.02 ms at 500 kbaud, where a 'W' frame is answered\n"
     "                            after the chip's 5 ms write cycle\n"
     "      --latency-ms=N        send replies only at multiples of N ms, as a USB adapter's\n"
     "                            latency timer does (0 to 1000)\n"
