@@ -30,7 +30,7 @@ TEST(BoardSimulator, StopsWhileItsRepliesCannotBeDelivered) {
     }));
 }
 
-TEST(BoardSimulator, RefusesAbsurdNumbersAndImagesThatAreNoFiles) {
+TEST(BoardSimulator, RefusesAbsurdNumbersImagesThatAreNoFilesAndOptionsOfTheOtherBoard) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> mistakes = {
@@ -40,6 +40,10 @@ TEST(BoardSimulator, RefusesAbsurdNumbersAndImagesThatAreNoFiles) {
         {"--image", dir.path().string()},
         {"--image", dir.File("pipe")},
         {"--image", "/dev/zero"},
+        {"--open-board", "--flip-every", "0"},
+        {"--flip-every", "20"},  // only the open board has a fast line to damage
+        {"--endless-cycle-at", "0x23"},
+        {"--open-board", "--board-version", "2.1"},
     };
     for (std::vector<std::string> options : mistakes) {
         options.insert(options.begin(), {KORVEL_BOARDSIM, "--link", dir.File("port")});

@@ -79,13 +79,15 @@ _korvel_boardsim() {
         return
         ;;
     -a | --board-version | --latency-ms | --silent-after | --bad-reply-at | --short-version | \
-        --delay-ms | --flood-after | --flood-ms | --chaos)
+        --delay-ms | --flood-after | --flood-ms | --chaos | --endless-cycle-at | --flip-every | \
+        --seed)
         return # a text or a number: nothing to offer
         ;;
     esac
-    _korvel_reply_words '-l --link -c --chip -a --board-version -i --image -d --dump -t --trace
-        --pace --latency-ms --silent-after --bad-reply-at --short-version --delay-ms
-        --flood-after --flood-ms --chaos -h --help -V --version' "$cur"
+    _korvel_reply_words '-l --link -c --chip -a --board-version --open-board -i --image -d --dump
+        -t --trace --pace --latency-ms --silent-after --bad-reply-at --short-version --delay-ms
+        --flood-after --flood-ms --chaos --no-chip --endless-cycle-at --flip-every --seed
+        -h --help -V --version' "$cur"
 }
 
 complete -F _korvel_cli korvel-cli

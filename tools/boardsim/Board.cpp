@@ -3,30 +3,39 @@
 #include <utility>
 
 #include "protocol/ByteCommands.h"
+#include "protocol/FastLink.h"
 
 namespace korvel::sim {
 
-Board::Board(const ChipFacts& chipFacts, std::vector<std::uint8_t> contents, std::string version,
-             BoardFaults faults)
-    : facts_(chipFacts), chip_(std::move(contents)), version_(std::move(version)), faults_(faults) {
-    chip_.resize(facts_.size, 0xFF);
+namespace {
+
+constexpr int kByteProtocolBaud = 9600;
+
+std::uint8_t Complement(std::uint8_t byte) {
+    return static_cast<std::uint8_t>(~byte);
 }
 
-bool Board::TakeChanged() {
-    return std::exchange(changed_, false);
+}  // namespace
+
+Board::Board(Chip& chip, std::string version, bool open, BoardFaults faults)
+    : chip_(chip),
+      version_(std::move(version)),
+      open_(open),
+      faults_(faults),
+      frames_(chip, faults.badReplyAt) {}
+
+int Board::Baud() const {
+    return fast_ ? protocol::kFastBaud : kByteProtocolBaud;
 }
 
-// A 24C04 to 24C16 takes its block from the select byte; a two-address-byte chip takes both
-// address bytes, or only the low one while the board is in one-byte mode. Like a real part, the
-// address wraps at the chip's size.
+void Board::BackTo9600() {
+    fast_ = false;
+    frames_.Forget();
+}
+
 std::uint32_t Board::ChipAddress() const {
-    std::uint32_t address = low_;
-    if (facts_.blockBitsInDeviceAddress) {
-        address |= static_cast<std::uint32_t>((select_ >> 1) & 0x07) << 8;
-    } else if (facts_.addressBytes == 2 && mode_ == protocol::kTwoAddressBytes) {
-        address |= static_cast<std::uint32_t>(high_) << 8;
-    }
-    return address % static_cast<std::uint32_t>(chip_.size());
+    return chip_.Address(select_, mode_ == protocol::kTwoAddressBytes,
+                         static_cast<std::uint16_t>(low_ | high_ << 8));
 }
 
 bool Board::Silent() const {
@@ -42,30 +51,76 @@ BoardStep Board::Answer(std::vector<std::uint8_t> bytes) {
     return {std::move(bytes), true};
 }
 
+BoardStep Board::Version() {
+    std::string answer = version_;
+    if (std::exchange(cycleFailedForVersion_, false)) {
+        answer.assign(std::begin(protocol::kOpenBoardWriteFailed),
+                      std::end(protocol::kOpenBoardWriteFailed));
+    }
+    if (faults_.shortVersion >= 0 &&
+        static_cast<std::size_t>(faults_.shortVersion) < answer.size()) {
+        answer.resize(static_cast<std::size_t>(faults_.shortVersion));
+    }
+    return Answer({answer.begin(), answer.end()});
+}
+
 BoardStep Board::AfterAddress() {
-    const std::uint32_t address = ChipAddress();
-    const bool spoilt = faults_.badReplyAt == static_cast<long>(address);
     if (command_ == protocol::kReadCommand) {
-        const std::uint8_t byte = chip_[address];
-        return Answer({static_cast<std::uint8_t>(spoilt ? ~byte : byte)});
+        const std::uint32_t address = ChipAddress();
+        const std::uint8_t byte = chip_.Read(address);
+        return Answer({faults_.badReplyAt == static_cast<long>(address) ? Complement(byte) : byte});
     }
     expect_ = Expect::DataByte;
     return {};
 }
 
-BoardStep Board::Take(std::uint8_t byte) {
+// A 'W' is answered with its byte once the chip has it, with the complement when it failed.
+// The open board learns that a write cycle never ended only when it waits for it, at the next
+// command: it reports that on the next 'W' instead of writing, and on the next 'F'.
+BoardStep Board::WriteByte(std::uint8_t byte) {
+    const std::uint32_t address = ChipAddress();
+    if (faults_.badReplyAt == static_cast<long>(address) ||
+        std::exchange(cycleFailedForWrite_, false)) {
+        return Answer({Complement(byte)});
+    }
+    if (Silent()) {
+        return Answer({byte});
+    }
+    switch (chip_.Write(address, {byte})) {
+        case WriteOutcome::NoChip:
+            return Answer({Complement(byte)});
+        case WriteOutcome::CycleNeverEnds:
+            cycleFailedForWrite_ = cycleFailedForVersion_ = true;
+            break;
+        case WriteOutcome::Done:
+            break;
+    }
+    return Answer({byte});
+}
+
+BoardStep Board::TakeFast(std::uint8_t byte, bool roomForFrame) {
+    FrameStep frame = frames_.Take(byte, roomForFrame);
+    BoardStep step;
+    if (frame.ended && frame.dropped == nullptr) {
+        step = Answer(std::move(frame.reply));
+    }
+    step.commandEnded = frame.ended;
+    step.dropped = frame.dropped;
+    step.writeCycle = frame.writeCycle;
+    fast_ = !frame.backTo9600;
+    return step;
+}
+
+BoardStep Board::Take(std::uint8_t byte, bool roomForFrame) {
+    if (fast_) {
+        return TakeFast(byte, roomForFrame);
+    }
     switch (expect_) {
         case Expect::Command:
             command_ = byte;
             switch (byte) {
-                case protocol::kVersionRequest: {
-                    std::string answer = version_;
-                    if (faults_.shortVersion >= 0 &&
-                        static_cast<std::size_t>(faults_.shortVersion) < answer.size()) {
-                        answer.resize(static_cast<std::size_t>(faults_.shortVersion));
-                    }
-                    return Answer({answer.begin(), answer.end()});
-                }
+                case protocol::kVersionRequest:
+                    return Version();
                 case protocol::kModeCommand:
                     expect_ = Expect::ModeByte;
                     return {};
@@ -76,6 +131,12 @@ BoardStep Board::Take(std::uint8_t byte) {
                 case protocol::kWriteCommand:
                     expect_ = Expect::AddressLow;
                     return {};
+                case protocol::kSwitchCommand:
+                    if (open_) {
+                        expect_ = Expect::Rate;
+                        return {};
+                    }
+                    return {{}, true};  // the original board knows no fast link
                 default:
                     return {{}, true};  // not a command: ignored
             }
@@ -98,17 +159,15 @@ BoardStep Board::Take(std::uint8_t byte) {
         case Expect::AddressHigh:
             high_ = byte;
             return AfterAddress();
-        case Expect::DataByte: {
-            const std::uint32_t address = ChipAddress();
-            if (faults_.badReplyAt == static_cast<long>(address)) {
-                return Answer({static_cast<std::uint8_t>(~byte)});
+        case Expect::DataByte:
+            return WriteByte(byte);
+        case Expect::Rate:
+            expect_ = Expect::Command;
+            if (byte != protocol::kRate500k) {
+                return {{}, true};  // a rate this board does not have: no switch
             }
-            if (!Silent() && chip_[address] != byte) {
-                chip_[address] = byte;
-                changed_ = true;
-            }
-            return Answer({byte});
-        }
+            fast_ = true;  // once the answer is out at 9600 baud
+            return Answer({protocol::kSwitchCommand});
     }
     return {{}, true};
 }

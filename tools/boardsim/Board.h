@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/chips/ChipFacts.h"
+#include "tools/boardsim/Chip.h"
+#include "tools/boardsim/FastFrames.h"
 
 namespace korvel::sim {
 
@@ -19,36 +20,54 @@ struct BoardFaults {
 struct BoardStep {
     std::vector<std::uint8_t> reply;  // bytes to send back now
     bool commandEnded = false;        // the byte completed a command (or was no command at all)
+    const char* dropped = nullptr;    // at the fast rate: why a frame got no answer
+    bool writeCycle = false;          // the reply waits for the chip's write cycle
 };
 
 // The programmer board with a 24Cxx chip in its socket: 'F' version, 'T' addressing mode,
-// 'C' device select, 'R' read and 'W' write, as the host speaks them.
+// 'C' device select, 'R' read and 'W' write, as the host speaks them. The open board also
+// takes the switch to the fast link and then the link's frames, until 'Q' or until the server
+// sends it back to 9600 baud.
 class Board {
   public:
-    Board(const ChipFacts& chipFacts, std::vector<std::uint8_t> contents, std::string version,
-          BoardFaults faults);
+    Board(Chip& chip, std::string version, bool open, BoardFaults faults);
 
-    BoardStep Take(std::uint8_t byte);
+    // `roomForFrame` is false while the open board still holds two frames it has not answered.
+    BoardStep Take(std::uint8_t byte, bool roomForFrame);
+    // The rate the board's UART runs at.
+    int Baud() const;
+    bool InFrame() const { return fast_ && frames_.InFrame(); }
+    // True while part of a command is in, at 9600 baud.
+    bool InCommand() const { return !fast_ && expect_ != Expect::Command; }
+    // A frame whose next byte came too late: the board forgets the part that is in.
+    void ForgetFrame() { frames_.Forget(); }
+    // A framing error or a host gone quiet: the board forgets any frame in part and listens
+    // at 9600 baud again.
+    void BackTo9600();
 
-    const std::vector<std::uint8_t>& Chip() const { return chip_; }
-    // True once after each change of the chip's contents.
-    bool TakeChanged();
+    const std::vector<std::uint8_t>& Contents() const { return chip_.Contents(); }
+    bool TakeChanged() { return chip_.TakeChanged(); }
     // Answers given so far.
     long Replies() const { return replies_; }
 
   private:
-    enum class Expect { Command, ModeByte, SelectByte, AddressLow, AddressHigh, DataByte };
+    enum class Expect { Command, ModeByte, SelectByte, AddressLow, AddressHigh, DataByte, Rate };
 
     bool Silent() const;
+    BoardStep Version();
     BoardStep AfterAddress();
+    BoardStep WriteByte(std::uint8_t byte);
     BoardStep Answer(std::vector<std::uint8_t> bytes);
+    BoardStep TakeFast(std::uint8_t byte, bool roomForFrame);
     std::uint32_t ChipAddress() const;
 
-    const ChipFacts& facts_;
-    std::vector<std::uint8_t> chip_;
+    Chip& chip_;
     std::string version_;
+    bool open_;
     BoardFaults faults_;
+    FastFrames frames_;
 
+    bool fast_ = false;
     Expect expect_ = Expect::Command;
     std::uint8_t command_ = 0;
     std::uint8_t mode_ = 0x00;    // one address byte
@@ -56,7 +75,10 @@ class Board {
     std::uint8_t low_ = 0;
     std::uint8_t high_ = 0;
     long replies_ = 0;
-    bool changed_ = false;
+    // The open board's report of a write cycle that never ended, still to be given to the next
+    // 'W' and to the next 'F'.
+    bool cycleFailedForWrite_ = false;
+    bool cycleFailedForVersion_ = false;
 };
 
 }  // namespace korvel::sim

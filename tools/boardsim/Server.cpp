@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "protocol/FastLink.h"
 #include "tools/line/ChipFiles.h"
+#include "tools/line/LineRate.h"
 
 namespace korvel::sim {
 
@@ -15,46 +17,44 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr auto kByteTime = std::chrono::nanoseconds(1'041'667);
 constexpr auto kIdlePoll = milliseconds(20);
 // A sleep ends late by the system's wake-up time: wake a little early and look again until the
 // byte is due, so that the simulated line runs at its own speed.
 constexpr auto kEarlyWake = std::chrono::microseconds(100);
 constexpr std::uint8_t kFloodByte = 0x55;
+constexpr auto kWriteCycle = milliseconds(5);
+constexpr auto kFrameByteLimit = milliseconds(protocol::kFrameByteLimitMs);
+constexpr auto kIdleLimit = milliseconds(protocol::kIdleLimitMs);
 
-void AppendHex(std::string& line, std::uint8_t byte) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, line.empty() ? "%02X" : " %02X", byte);
-    line += hex;
+// Ten bits a byte: start, eight data bits, stop.
+std::chrono::nanoseconds ByteTime(int baud) {
+    constexpr long long kTenBitsNs = 10'000'000'000LL;
+    return std::chrono::nanoseconds((kTenBitsNs + baud / 2) / baud);
 }
 
 }  // namespace
 
 Server::Server(const SimOptions& options, Board& board, int master)
-    : options_(options), board_(board), master_(master) {
-    if (!options.trace.empty()) {
-        trace_ = std::fopen(options.trace.c_str(), "w");
-    }
+    : options_(options),
+      board_(board),
+      master_(master),
+      noise_(options.flipEvery, options.seed),
+      trace_(options.trace) {
     if (options.chaosSeed >= 0) {
         chaos_.emplace(options.chaosSeed);
-    }
-}
-
-Server::~Server() {
-    if (trace_ != nullptr) {
-        std::fclose(trace_);
     }
 }
 
 void Server::Run(const volatile std::sig_atomic_t& stop) {
     while (stop == 0 && !gone_) {
         const bool busy = !fromHost_.empty() || !toHost_.empty() || nextFlood_.has_value();
-        Wait(busy ? NextDue() : Clock::now() + kIdlePoll);
+        Wait(NextDue());
         const auto now = Clock::now();
         while (!fromHost_.empty() && fromHost_.front().due <= now && !gone_) {
             Take(fromHost_.front());
             fromHost_.pop_front();
         }
+        Watch(now);
         Flood(now);
         SendDue(now);
         if (!busy) {
@@ -62,13 +62,14 @@ void Server::Run(const volatile std::sig_atomic_t& stop) {
         }
     }
     if (!options_.dump.empty()) {
-        WriteDump(options_.dump, board_.Chip());
+        WriteDump(options_.dump, board_.Contents());
     }
 }
 
-Server::Clock::time_point Server::Due(Clock::time_point from, Clock::time_point& lineFree) const {
+Server::Clock::time_point Server::Due(Clock::time_point from, Clock::time_point& lineFree,
+                                      int baud) const {
     if (options_.pace) {
-        lineFree = std::max(from, lineFree) + kByteTime;
+        lineFree = std::max(from, lineFree) + ByteTime(baud);
         return lineFree;
     }
     return from;
@@ -84,6 +85,10 @@ Server::Clock::time_point Server::ReleasedAt(Clock::time_point due) const {
     return epoch_ + ticks * tick;
 }
 
+Server::Clock::time_point Server::QuietSince() const {
+    return std::max(lastHostByte_, lastAnswerEnd_);
+}
+
 Server::Clock::time_point Server::NextDue() const {
     const auto now = Clock::now();
     auto next = now + kIdlePoll;
@@ -96,6 +101,10 @@ Server::Clock::time_point Server::NextDue() const {
     }
     if (nextFlood_ && (options_.floodMs > 0 || toHost_.empty())) {
         next = std::min(next, *nextFlood_ - kEarlyWake);
+    }
+    if (board_.Baud() == protocol::kFastBaud) {
+        next = std::min(
+            next, board_.InFrame() ? lastHostByte_ + kFrameByteLimit : QuietSince() + kIdleLimit);
     }
     return next;
 }
@@ -119,44 +128,106 @@ void Server::Wait(Clock::time_point until) {
     std::uint8_t bytes[256];
     const ssize_t count = read(master_, bytes, sizeof bytes);
     const auto seen = Clock::now();
+    const int baud = ReadHostRates(master_).sends;
     for (ssize_t i = 0; i < count; ++i) {
-        fromHost_.push_back({bytes[i], Due(seen, hostLineFree_)});
+        fromHost_.push_back({bytes[i], Due(seen, hostLineFree_, baud), baud});
+    }
+}
+
+// The open board's clocks at the fast rate: a frame whose next byte is late is dropped, and a
+// board that has waited long enough for a command goes back to 9600 baud. Bytes that came while
+// the simulator itself was late to look count as in time: the host is judged only by what the
+// simulator saw on time.
+void Server::Watch(Clock::time_point now) {
+    pollfd entry{master_, POLLIN, 0};
+    if (board_.Baud() != protocol::kFastBaud || !fromHost_.empty() || !toHost_.empty() ||
+        poll(&entry, 1, 0) > 0) {
+        return;
+    }
+    if (board_.InFrame() && now - lastHostByte_ > kFrameByteLimit) {
+        board_.ForgetFrame();
+        trace_.Note("late byte");
+        trace_.End();
+    }
+    if (!board_.InFrame() && now - QuietSince() >= kIdleLimit) {
+        board_.BackTo9600();
+        trace_.Note("idle: 9600 baud");
+        trace_.End();
+    }
+}
+
+// A byte at another rate than the board's: its UART sees a framing error. The open board drops
+// the byte, and any frame in part, and listens at 9600 baud.
+void Server::FramingError() {
+    if (board_.Baud() == protocol::kFastBaud) {
+        board_.BackTo9600();
+        trace_.Note("framing error: 9600 baud");
+        trace_.End();
+        return;
+    }
+    trace_.Note("framing error");
+    if (!board_.InCommand()) {
+        trace_.End();
     }
 }
 
 void Server::Take(const TimedByte& received) {
-    AppendHex(line_, received.byte);
-    const BoardStep step = board_.Take(received.byte);
+    const int baud = board_.Baud();
+    bool room = true;
+    if (baud == protocol::kFastBaud) {
+        while (!held_.empty() && held_.front() <= received.due) {
+            held_.pop_front();
+        }
+        room = held_.size() < static_cast<std::size_t>(protocol::kMostFramesAhead);
+    }
+    lastHostByte_ = received.due;
+    if (received.baud != board_.Baud()) {
+        FramingError();
+        return;
+    }
+    const std::uint8_t byte =
+        baud == protocol::kFastBaud ? noise_.Pass(received.byte) : received.byte;
+    trace_.Took(byte);
+    const BoardStep step = board_.Take(byte, room);
     if (!step.reply.empty()) {
-        line_ += " ->";
-        for (std::uint8_t answer : step.reply) {
-            AppendHex(line_, answer);
-        }
-        // The answer starts once the command is in, however late the simulator woke for it.
-        const auto start = received.due + milliseconds(options_.delayMs);
-        if (chaos_) {
-            const Chaos::Answer spoilt = chaos_->Spoil(step.reply);
-            gone_ = spoilt.goAway;
-            Queue(spoilt.bytes, start + spoilt.delay);
-        } else {
-            Queue(step.reply, start);
-        }
-        if (options_.floodAfter >= 0 && board_.Replies() >= options_.floodAfter && !nextFlood_) {
-            nextFlood_ = start;
-        }
+        trace_.Answered(step.reply);
+        Answer(received, step, baud);
+    }
+    if (step.dropped != nullptr) {
+        trace_.Note(step.dropped);
     }
     if (step.commandEnded) {
-        if (trace_ != nullptr) {
-            std::fprintf(trace_, "%s\n", line_.c_str());
-            std::fflush(trace_);
-        }
-        line_.clear();
+        trace_.End();
     }
 }
 
-void Server::Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point start) {
+// The answer starts once the command is in, however late the simulator woke for it, and on a
+// paced line after the chip's write cycle when it waits for one.
+void Server::Answer(const TimedByte& received, const BoardStep& step, int baud) {
+    auto start = received.due + milliseconds(options_.delayMs);
+    if (step.writeCycle && options_.pace) {
+        start += kWriteCycle;
+    }
+    if (chaos_) {
+        const Chaos::Answer spoilt = chaos_->Spoil(step.reply);
+        gone_ = spoilt.goAway;
+        Queue(spoilt.bytes, start + spoilt.delay, baud);
+    } else {
+        Queue(step.reply, start, baud);
+    }
+    if (baud == protocol::kFastBaud) {
+        held_.push_back(lastAnswerEnd_);
+    }
+    if (options_.floodAfter >= 0 && board_.Replies() >= options_.floodAfter && !nextFlood_) {
+        nextFlood_ = start;
+    }
+}
+
+void Server::Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point start, int baud) {
     for (const std::uint8_t byte : bytes) {
-        toHost_.push_back({byte, ReleasedAt(Due(start, boardLineFree_))});
+        lastAnswerEnd_ = Due(start, boardLineFree_, baud);
+        toHost_.push_back({baud == protocol::kFastBaud ? noise_.Pass(byte) : byte,
+                           ReleasedAt(lastAnswerEnd_), baud});
     }
 }
 
@@ -168,23 +239,29 @@ void Server::Flood(Clock::time_point now) {
     if (!nextFlood_ || *nextFlood_ > now || (options_.floodMs == 0 && !toHost_.empty())) {
         return;
     }
-    Queue({kFloodByte}, *nextFlood_);
+    Queue({kFloodByte}, *nextFlood_, board_.Baud());
     *nextFlood_ += milliseconds(options_.floodMs);
 }
 
 // Sends what is due while the line takes it; what it does not take yet waits in the queue.
+// What the host cannot hear at the rate it listens at is gone.
 void Server::SendDue(Clock::time_point now) {
+    if (toHost_.empty() || toHost_.front().due > now) {
+        return;
+    }
+    const int listens = ReadHostRates(master_).listens;
     while (!toHost_.empty() && toHost_.front().due <= now) {
-        if (write(master_, &toHost_.front().byte, 1) != 1) {
+        if (toHost_.front().baud == listens && write(master_, &toHost_.front().byte, 1) != 1) {
             return;
         }
         toHost_.pop_front();
+        lastAnswerEnd_ = std::max(lastAnswerEnd_, now);
     }
 }
 
 void Server::SaveIfChanged() {
     if (board_.TakeChanged() && !options_.dump.empty()) {
-        WriteDump(options_.dump, board_.Chip());
+        WriteDump(options_.dump, board_.Contents());
     }
 }
 

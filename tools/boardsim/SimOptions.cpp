@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/CommandLine.h"
+#include "protocol/FastLink.h"
 
 namespace korvel::sim {
 
@@ -17,10 +18,17 @@ const char* const kSimUsage =
     "  -l, --link=PATH           where to link the board's serial device (required)\n"
     "  -c, --chip=TYPE           chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
     "  -a, --board-version=TEXT  answer to 'F', \\xHH for any byte (default 2.1)\n"
+    "      --open-board          play Korvel's open board instead: 'F' answers K20, and\n"
+    "                            'S' 01 switches to the fast link at 500 kbaud, whose frames\n"
+    "                            it answers until 'Q' or 40 ms without a command\n"
     "  -i, --image=FILE          chip contents at start (default all 0xFF)\n"
     "  -d, --dump=FILE           write the chip contents here when they change and on exit\n"
-    "  -t, --trace=FILE          log every exchange, hex, host bytes then '-> ' and the reply\n"
-    "      --pace                take and send bytes at 9600 baud, about 1.04 ms each\n"
+    "  -t, --trace=FILE          log every exchange, hex, host bytes then '-> ' and the reply;\n"
+    "                            at the fast rate one frame a line; in parentheses why a frame\n"
+    "                            got no answer, or why the board went back to 9600 baud\n"
+    "      --pace                take and send bytes at the line's rate, about 1.04 ms each at\n"
+    "                            9600 baud, 0.02 ms at 500 kbaud, where a 'W' frame is answered\n"
+    "                            after the chip's 5 ms write cycle\n"
     "      --latency-ms=N        send replies only at multiples of N ms, as a USB adapter's\n"
     "                            latency timer does (0 to 1000)\n"
     "For tests of the host's error handling:\n"
@@ -32,6 +40,12 @@ const char* const kSimUsage =
     "      --flood-ms=M          M ms between those bytes (default 0: back to back)\n"
     "      --chaos=SEED          answer at random from SEED: right, wrong, late, with more\n"
     "                            bytes, not at all, or go away\n"
+    "      --no-chip             an empty socket: reads give 0xFF and writes fail\n"
+    "      --endless-cycle-at=A  the write cycle of the chip's page that holds address A never\n"
+    "                            ends (open board only)\n"
+    "      --flip-every=N        at the fast rate, flip one random bit of about every Nth byte\n"
+    "                            either way (open board only)\n"
+    "      --seed=S              where those flips come from (default 1)\n"
     "  -h, --help                show this help and exit\n"
     "  -V, --version             show the version and exit\n";
 
@@ -47,6 +61,11 @@ enum Key : int {
     kFloodAfter,
     kFloodMs,
     kChaos,
+    kOpenBoard,
+    kNoChip,
+    kEndlessCycleAt,
+    kFlipEvery,
+    kSeed,
 };
 
 const option kLongOptions[] = {
@@ -65,6 +84,11 @@ const option kLongOptions[] = {
     {"flood-after", required_argument, nullptr, kFloodAfter},
     {"flood-ms", required_argument, nullptr, kFloodMs},
     {"chaos", required_argument, nullptr, kChaos},
+    {"open-board", no_argument, nullptr, kOpenBoard},
+    {"no-chip", no_argument, nullptr, kNoChip},
+    {"endless-cycle-at", required_argument, nullptr, kEndlessCycleAt},
+    {"flip-every", required_argument, nullptr, kFlipEvery},
+    {"seed", required_argument, nullptr, kSeed},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -106,15 +130,50 @@ std::string DecodeVersion(const char* text) {
 
 constexpr long kMostReplies = 1L << 40;  // more than any run of the board will give
 
+// The open board answers 'F' with its own version, and only it has a fast link or reports a
+// write cycle that never ended.
+bool OpenBoardAgrees(SimOptions& options, bool versionGiven, std::string& error) {
+    if (options.openBoard) {
+        if (versionGiven) {
+            error = "--board-version and --open-board exclude each other";
+            return false;
+        }
+        options.version.assign(std::begin(protocol::kOpenBoardVersion),
+                               std::end(protocol::kOpenBoardVersion));
+        return true;
+    }
+    if (options.chipFaults.endlessCycleAt >= 0 || options.flipEvery > 0) {
+        error = std::string(options.flipEvery > 0 ? "--flip-every" : "--endless-cycle-at") +
+                " needs --open-board";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
     BoardFaults& faults = options.faults;
+    bool versionGiven = false;
     const auto take = [&](int key, const char* value, std::string& why) {
         switch (key) {
             case 'a':
                 options.version = DecodeVersion(value);
+                versionGiven = true;
                 return true;
+            case kOpenBoard:
+                options.openBoard = true;
+                return true;
+            case kNoChip:
+                options.chipFaults.absent = true;
+                return true;
+            case kEndlessCycleAt:
+                return TakeNumber("endless-cycle-at", value, 0, 32767,
+                                  options.chipFaults.endlessCycleAt, why);
+            case kFlipEvery:
+                return TakeNumber("flip-every", value, 1, 1000000, options.flipEvery, why);
+            case kSeed:
+                return TakeNumber("seed", value, 0, 0x7FFFFFFF, options.seed, why);
             case kPace:
                 options.pace = true;
                 return true;
@@ -136,7 +195,12 @@ CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, s
                 return TakeNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
         }
     };
-    return ReadBoardCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, options, take, error);
+    const CommandLineRequest request =
+        ReadBoardCommandLine(argc, argv, "l:c:a:i:d:t:hV", kLongOptions, options, take, error);
+    if (request != CommandLineRequest::Run) {
+        return request;
+    }
+    return OpenBoardAgrees(options, versionGiven, error) ? request : CommandLineRequest::Mistake;
 }
 
 }  // namespace korvel::sim

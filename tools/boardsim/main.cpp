@@ -6,6 +6,7 @@
 
 #include "resources/Version.h"
 #include "tools/boardsim/Board.h"
+#include "tools/boardsim/Chip.h"
 #include "tools/boardsim/Server.h"
 #include "tools/boardsim/SimOptions.h"
 #include "tools/line/ChipFiles.h"
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvel-boardsim: %s\n", error.c_str());
         return 2;
     }
-    Board board(*options.chip, std::move(chip), options.version, options.faults);
+    Chip socket(*options.chip, std::move(chip), options.chipFaults);
+    Board board(socket, options.version, options.openBoard, options.faults);
     CatchStopSignals();
 
     Pty pty;

@@ -35,10 +35,12 @@ bool Pty::Create(const std::string& link, std::string& error) {
         error = std::string("pseudo-terminal slave: ") + std::strerror(errno);
         return false;
     }
-    // Raw from the start: no echo or line editing before the host sets the line up.
+    // Raw from the start, at the boards' own 9600 baud: no echo or line editing before the
+    // host sets the line up.
     termios settings{};
     tcgetattr(slave_, &settings);
     cfmakeraw(&settings);
+    cfsetspeed(&settings, B9600);
     tcsetattr(slave_, TCSANOW, &settings);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 
