@@ -54,9 +54,10 @@ TEST(DebianPackage, HoldsCompressedManPagesAChangelogAndHardenedProgramsThatLint
                                    KORVEL_BUILD_DIR "/CPackConfig.cmake", "-B", made.File("")});
     ASSERT_EQ(cpack.status, 0) << cpack.out << cpack.err;
     const std::string deb = PackageIn(made.path());
-    const std::string architecture = RunTool({"dpkg", "--print-architecture"}).out;
-    ASSERT_EQ(std::filesystem::path(deb).filename().string() + "\n",
-              "korvel_3.0.0.0_" + architecture.substr(0, architecture.find('\n')) + ".deb\n");
+    // The name carries the machine's architecture as dpkg names it, such as amd64.
+    std::string architecture = RunTool({"dpkg", "--print-architecture"}).out;
+    architecture.erase(architecture.find_last_not_of('\n') + 1);
+    ASSERT_EQ(std::filesystem::path(deb).filename(), "korvel_3.0.0.0_" + architecture + ".deb");
 
     const ToolRun unpack = RunTool({"dpkg-deb", "-x", deb, made.File("root")});
     ASSERT_EQ(unpack.status, 0) << unpack.err;
