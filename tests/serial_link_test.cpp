@@ -11,10 +11,12 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 #include "platform/Signals.h"
 #include "tests/support/BoardSession.h"
 #include "tests/support/Bounded.h"
+#include "tests/support/ToolRun.h"
 
 namespace korvel {
 
@@ -88,6 +90,47 @@ TEST(SerialLink, SignalsThatEndTheProgramLeaveTheLineFree) {
     }
 }
 
+// The writes that korvel-cli, run with these arguments, makes to the board's line: one line of
+// hex bytes each.
+std::vector<std::string> WritesToTheBoard(const std::vector<std::string>& args) {
+    TempDir dir;
+    const ToolRun run = Cli(args, "export LD_PRELOAD='" KORVEL_WRITE_LOG_LIBRARY
+                                  "' ASAN_OPTIONS=verify_asan_link_order=0 KORVEL_WRITE_LOG='" +
+                                      dir.File("writes") + "'; ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::istringstream log(ReadFileText(dir.File("writes")));
+    std::vector<std::string> writes;
+    for (std::string line; std::getline(log, line);) {
+        writes.push_back(line);
+    }
+    return writes;
+}
+
+// Each command leaves with its argument bytes in one write, so that a program ended between two
+// writes never leaves the board half a command, to be completed with the next program's bytes.
+TEST(SerialLink, EachCommandLeavesInOneWrite) {
+    using Lines = std::vector<std::string>;
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), std::vector<std::uint8_t>(512, 0x5A));
+    {
+        SimulatorProcess sim({"--chip", "24C04"});
+        const Lines writes =
+            WritesToTheBoard({"-d", "24C04", "--in", dir.File("image.bin"), "write"});
+        ASSERT_EQ(writes.size(), 516u);
+        EXPECT_EQ(Lines(writes.begin(), writes.begin() + 5),
+                  (Lines{"46", "54 00", "43 A0", "57 00 5A", "57 01 5A"}));
+        EXPECT_EQ(Lines(writes.begin() + 258, writes.begin() + 261),
+                  (Lines{"57 FF 5A", "43 A2", "57 00 5A"}));
+        EXPECT_EQ(writes.back(), "57 FF 5A");
+    }
+    SimulatorProcess sim({"--chip", "24C32"});
+    const Lines reads = WritesToTheBoard({"-d", "24C32", "read"});
+    ASSERT_EQ(reads.size(), 4099u);
+    EXPECT_EQ(Lines(reads.begin(), reads.begin() + 5),
+              (Lines{"46", "54 01", "43 A0", "52 00 00", "52 01 00"}));
+    EXPECT_EQ(reads.back(), "52 FF 0F");
+}
+
 // The driver's low latency, on a real UART where the machine has one: switched on while the port
 // is open, and the driver's flags as they were once it is closed.
 TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
@@ -128,7 +171,7 @@ TEST(SerialLink, RealUartRunsWithLowLatencyWhileOpen) {
 // found out at once, not after the full wait.
 TEST(SerialLink, LateAndVanishedBoards) {
     BoardSession late("24C02", {"--delay-ms", "300"});
-    late.dlg.board->SendAddressedCommand('R', 5, false);
+    late.dlg.board->SendAddressedCommand('R', 5, false, std::nullopt);
     EXPECT_EQ(late.dlg.ReceiveByte(), 0);
     Stopwatch next;
     EXPECT_EQ(late.dlg.ReceiveByte(), 1);
@@ -138,7 +181,7 @@ TEST(SerialLink, LateAndVanishedBoards) {
     BoardSession vanished("24C02");
     vanished.sim.Kill();
     Stopwatch gone;
-    vanished.dlg.board->SendAddressedCommand('R', 0, false);
+    vanished.dlg.board->SendAddressedCommand('R', 0, false, std::nullopt);
     EXPECT_FALSE(vanished.dlg.board->WaitReply());
     EXPECT_LT(gone.Ms(), 1000);
 }
