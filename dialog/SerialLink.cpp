@@ -18,9 +18,10 @@ bool CKorvelDlg::OpenCommPort(char PortNumber) {
         std::fprintf(stderr, "korvel: can't open COM%d: %s\n", PortNumber, why.c_str());
         return false;
     }
-    const std::string advice = LatencyTimerAdvice(path);
-    if (!advice.empty()) {
-        std::fprintf(stderr, "korvel: %s\n", advice.c_str());
+    for (const std::string& note : {hComm.Notice(), LatencyTimerAdvice(path)}) {
+        if (!note.empty()) {
+            std::fprintf(stderr, "korvel: %s\n", note.c_str());
+        }
     }
     return true;
 }

@@ -27,8 +27,12 @@ class SerialPort {
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-    // Why the last Open or ApplyLineSettings failed, for the user's terminal.
+    // Why the last Open or ApplyLineSettings failed, for the user's terminal: the device's path,
+    // then the reason, as in "/dev/ttyUSB0: in use".
     const std::string& LastError() const { return lastError_; }
+    // What the last Open has to tell the user although it succeeded (an exclusive claim left
+    // behind by a program that has ended, taken over); empty for nothing.
+    const std::string& Notice() const { return notice_; }
 
     std::size_t Write(const std::uint8_t* data, std::size_t count);
     std::size_t Read(std::uint8_t* data, std::size_t count);
@@ -44,12 +48,16 @@ class SerialPort {
 
   private:
     bool Fail(const std::string& what);
+    bool InUse(const std::string& path);
+    // True unless another program holds the line with TIOCEXCL.
+    bool Unclaimed(const std::string& path);
 
     int fd_ = -1;
     bool exclusive_ = false;   // this program made the line exclusive
     bool lowLatency_ = false;  // this program switched the driver's low latency on
     int serialFlags_ = 0;      // the driver's flags before that
     std::string lastError_;
+    std::string notice_;
 };
 
 }  // namespace korvel

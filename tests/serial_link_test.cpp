@@ -62,11 +62,93 @@ TEST(SerialLink, ExclusiveBothWays) {
     ASSERT_GE(other, 0);
     ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
     EXPECT_FALSE(first.OpenCommPort(2));
-    EXPECT_NE(first.hComm.LastError().find(" is in use"), std::string::npos);
+    EXPECT_EQ(first.hComm.LastError(), sim.Link() + ": in use");
     EXPECT_TRUE(HeldExclusively(sim.Link())) << "its claim stays";
     ioctl(other, TIOCNXCL);
     close(other);
     EXPECT_TRUE(first.OpenCommPort(2));
+}
+
+// A pseudo-terminal of the test's own with no board behind it. The test keeps its master side
+// only, so that nobody has the line open but whom a test lets open it.
+struct BareLine {
+    BareLine() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        EXPECT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        path = ptsname(master);
+    }
+    ~BareLine() { close(master); }
+    BareLine(const BareLine&) = delete;
+    BareLine& operator=(const BareLine&) = delete;
+
+    // A copy of the test that opens the line and makes it exclusive, until it is ended.
+    pid_t HoldExclusively() {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+            ioctl(fd, TIOCEXCL);
+            write(ready[1], "x", 1);
+            pause();
+            _exit(0);
+        }
+        close(ready[1]);
+        char byte = 0;
+        EXPECT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        return child;
+    }
+
+    int master = -1;
+    std::string path;
+};
+
+void End(pid_t child, int signal) {
+    kill(child, signal);
+    waitpid(child, nullptr, 0);
+}
+
+// A host killed without warning cannot give its exclusive claim back; the simulated board takes
+// it back as the host goes, so that the next one finds the line free at once.
+TEST(SerialLink, HostsKilledWithoutWarningLeaveTheSimulatedLineFree) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    for (int round = 0; round < 3; ++round) {
+        const pid_t child = fork();
+        if (child == 0) {
+            SerialPort port;
+            if (port.Open(sim.Link())) {
+                raise(SIGKILL);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the port did not open";
+        EXPECT_EQ(Outcome(Cli({"detect"})), "0: COM2: Hardware v2.1\n") << round;
+    }
+}
+
+// An exclusive claim that nobody's descriptor stands behind any more is taken over, and the user
+// told so; one whose program lives is respected. Only root may open a line that is exclusive.
+TEST(SerialLink, ExclusiveClaimsOfEndedProgramsAreTakenOverAndLiveOnesRespected) {
+    BareLine line;
+    const pid_t holder = line.HoldExclusively();
+    ToolRun run = Cli({"--port", line.path, "detect"});
+    EXPECT_EQ(Outcome(run) + run.err,
+              "1: " + line.path + ": Can't open port\nkorvel: can't open COM2: " + line.path +
+                  ": in use\n");
+    End(holder, SIGKILL);
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can open a line left exclusive";
+    }
+    run = Cli({"--port", line.path, "detect"});
+    EXPECT_EQ(Outcome(run) + run.err, "1: " + line.path +
+                                          ": Hardware not found !\nkorvel: " + line.path +
+                                          " was left exclusive by a program that has ended: "
+                                          "taken over\n");
+    // Taken over, the claim is Korvel's own, and given back when it closes the line.
+    EXPECT_FALSE(HeldExclusively(line.path));
 }
 
 // A program ended by a signal gives the line back as closing would, while the board keeps it open.
