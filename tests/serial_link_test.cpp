@@ -136,16 +136,16 @@ TEST(SerialLink, ExclusiveClaimsOfEndedProgramsAreTakenOverAndLiveOnesRespected)
     BareLine line;
     const pid_t holder = line.HoldExclusively();
     ToolRun run = Cli({"--port", line.path, "detect"});
-    EXPECT_EQ(Outcome(run) + run.err,
-              "1: " + line.path + ": Can't open port\nkorvel: can't open COM2: " + line.path +
-                  ": in use\n");
+    EXPECT_EQ(Outcome(run) + run.err, "1: " + line.path +
+                                          ": Can't open port\nkorvel-cli: can't open " + line.path +
+                                          ": in use\n");
     End(holder, SIGKILL);
     if (geteuid() != 0) {
         GTEST_SKIP() << "only root can open a line left exclusive";
     }
     run = Cli({"--port", line.path, "detect"});
     EXPECT_EQ(Outcome(run) + run.err, "1: " + line.path +
-                                          ": Hardware not found !\nkorvel: " + line.path +
+                                          ": Hardware not found !\nkorvel-cli: " + line.path +
                                           " was left exclusive by a program that has ended: "
                                           "taken over\n");
     // Taken over, the claim is Korvel's own, and given back when it closes the line.

@@ -138,6 +138,42 @@ TEST(Dispatch, EachButtonAndListReachesItsOwnHandlerAndThePortListNamesItsDevice
     EXPECT_FALSE(window->Dialog().hComm.IsOpen());
 }
 
+// With COM2 standing for nothing, the window starts on the port that has the board (a single
+// USB adapter is COM1); a port that cannot be opened says why in the port list's tooltip, which
+// a program started from the desktop's menu shows instead of standard error.
+TEST(StartUp, OnThePortThatStandsForADeviceWithTheReasonOfAFailureInTheTooltip) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    unsetenv("KORVEL_COM2");
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    sim.ServeAsPort(1);
+    if (!PortNames().Device(2).empty()) {
+        GTEST_SKIP() << "this machine has serial ports of its own for COM1 and COM2";
+    }
+    {
+        ShownWindow window;
+        EXPECT_EQ((QStringList{window.List(IDC_PORTCOMBO).currentText(), window.Text(IDC_HWSTAT),
+                               window.List(IDC_PORTCOMBO).toolTip()}),
+                  (QStringList{"COM1", "Hardware v2.1", ""}));
+        window.Choose(IDC_PORTCOMBO, 2);
+        EXPECT_EQ((QStringList{window.Text(IDC_HWSTAT), window.List(IDC_PORTCOMBO).toolTip()}),
+                  (QStringList{"Can't open port",
+                               "Can't open COM3: /dev/korvel-no-such-port: No such file or "
+                               "directory"}));
+        window.Choose(IDC_PORTCOMBO, 0);
+        EXPECT_EQ(window.List(IDC_PORTCOMBO).toolTip(), "");
+    }
+    // COM2 stands for a device, whether or not it can be opened: the window starts there.
+    setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
+    ShownWindow window;
+    EXPECT_EQ(
+        (QStringList{window.List(IDC_PORTCOMBO).currentText(), window.Text(IDC_HWSTAT),
+                     window.List(IDC_PORTCOMBO).toolTip()}),
+        (QStringList{"COM2", "Can't open port",
+                     "Can't open COM2: /dev/korvel-no-such-port: No such file or directory"}));
+    unsetenv("KORVEL_COM1");
+    unsetenv("KORVEL_COM3");
+}
+
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     ShownWindow window;
