@@ -12,6 +12,7 @@
 
 #include "dialog/ControlIds.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 #include "tests/window/WindowFixture.h"
 
 namespace korvel {
@@ -172,6 +173,21 @@ TEST(StartUp, OnThePortThatStandsForADeviceWithTheReasonOfAFailureInTheTooltip) 
                      "Can't open COM2: /dev/korvel-no-such-port: No such file or directory"}));
     unsetenv("KORVEL_COM1");
     unsetenv("KORVEL_COM3");
+}
+
+// --help and --version are answered as korvel-cli answers them, without a window and without
+// the display that the toolkit would need.
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+    const auto run = [](const char* option) {
+        return RunTool({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                        KORVEL_WINDOW_PROGRAM, option});
+    };
+    const ToolRun help = run("--help");
+    EXPECT_EQ(help.status, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: korvel [OPTION]...\n", 0), 0u) << help.out;
+    EXPECT_EQ(run("-h").out, help.out);
+    const ToolRun version = run("--version");
+    EXPECT_EQ(Outcome(version) + version.err, "0: korvel (Korvel) 3.0.0.0\n");
 }
 
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
