@@ -20,7 +20,7 @@ class SerialPort {
     ~SerialPort();
 
     // Opens the device for reading and writing and claims it; fails when it is missing, not a
-    // terminal, or held by someone else. Nothing is configured yet.
+    // terminal, or held by someone else (after a quarter of a second). Nothing is configured yet.
     bool Open(const std::string& path);
     // Applies the line settings; the port stays open when this fails.
     bool ApplyLineSettings();
@@ -47,6 +47,10 @@ class SerialPort {
     void DiscardInputUntilQuiet(int quietMs, int limitMs);
 
   private:
+    enum class Attempt { Opened, InUse, Failed };
+
+    // One look at the line: opened and claimed, or found claimed (and closed again), or failed.
+    Attempt TryOpen(const std::string& path);
     bool Fail(const std::string& what);
     bool InUse(const std::string& path);
     // True unless another program holds the line with TIOCEXCL.
