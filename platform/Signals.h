@@ -7,8 +7,9 @@ namespace korvel {
 // save under way and gives back the serial port's exclusive claim and the driver's flags, which
 // outlive the program while another one (the board simulator) keeps the line open. A closed
 // pipe (SIGPIPE) becomes a write error, and a file that outgrows the file-size limit (SIGXFSZ)
-// one that Save reports, instead of ending the program. SIGKILL cannot be caught: what it leaves
-// behind, the next opening of the port takes over.
+// one that Save reports, instead of ending the program. SIGKILL cannot be caught: the claim it
+// leaves behind, a board simulator gives back, and the next opening of the port takes over once
+// nobody has the line open.
 void InstallSignalHandling();
 
 }  // namespace korvel
