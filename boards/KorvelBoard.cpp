@@ -35,22 +35,29 @@ bool KorvelBoard::AskVersion(std::string& answer) {
 }
 
 void KorvelBoard::SendModeCommand(std::uint8_t addressMode) {
-    SendByte('T');
-    SendByte(static_cast<char>(addressMode));
+    const std::uint8_t command[] = {'T', addressMode};
+    SendCommand(command, sizeof command);
 }
 
 // The block travels in bits 1 to 3 of the device-select byte: 0xA0, 0xA2 ... 0xAE.
 void KorvelBoard::SendSelectCommand(int block) {
-    SendByte('C');
-    SendByte(static_cast<char>(kSelectBase | (block << 1)));
+    const std::uint8_t command[] = {'C', static_cast<std::uint8_t>(kSelectBase | (block << 1))};
+    SendCommand(command, sizeof command);
 }
 
-void KorvelBoard::SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes) {
-    SendByte(command);
-    SendByte(static_cast<char>(address & 0xFF));
+// The command, the address low byte first, and a write's data byte.
+void KorvelBoard::SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes,
+                                       std::optional<std::uint8_t> data) {
+    std::uint8_t bytes[4] = {static_cast<std::uint8_t>(command),
+                             static_cast<std::uint8_t>(address & 0xFF)};
+    std::size_t count = 2;
     if (twoAddressBytes) {
-        SendByte(static_cast<char>(address / 256));
+        bytes[count++] = static_cast<std::uint8_t>(address / 256);
     }
+    if (data) {
+        bytes[count++] = *data;
+    }
+    SendCommand(bytes, count);
 }
 
 bool KorvelBoard::WaitReply() {

@@ -13,7 +13,8 @@ class KorvelBoard final : public ProgrammerBoard {
     bool AskVersion(std::string& answer) override;
     void SendModeCommand(std::uint8_t addressMode) override;
     void SendSelectCommand(int block) override;
-    void SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes) override;
+    void SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes,
+                              std::optional<std::uint8_t> data) override;
     bool WaitReply() override;
 };
 

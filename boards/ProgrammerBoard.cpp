@@ -7,6 +7,10 @@ void ProgrammerBoard::SendByte(char byte) {
     port.Write(&value, 1);
 }
 
+void ProgrammerBoard::SendCommand(const std::uint8_t* bytes, std::size_t count) {
+    port.Write(bytes, count);
+}
+
 int ProgrammerBoard::ReceiveByte() {
     std::uint8_t byte = 0;
     if (port.Read(&byte, 1) != 1) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/SerialPort.h"
@@ -27,15 +29,21 @@ class ProgrammerBoard {
     virtual bool AskVersion(std::string& answer) = 0;
 
     // The commands of a device operation: the addressing mode of the chip, the 256-byte block
-    // chips with one address byte work in, and a read ('R') or write ('W') of one address.
+    // chips with one address byte work in, and a read ('R') or write ('W', with its `data`) of
+    // one address.
     virtual void SendModeCommand(std::uint8_t addressMode) = 0;
     virtual void SendSelectCommand(int block) = 0;
-    virtual void SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes) = 0;
+    virtual void SendAddressedCommand(char command, std::int32_t address, bool twoAddressBytes,
+                                      std::optional<std::uint8_t> data) = 0;
     // Waits for the one-byte answer to a read or write command; false when none came.
     virtual bool WaitReply() = 0;
 
     // One byte to the board; a failed send shows only as a missing answer.
     void SendByte(char byte);
+    // A command with its argument bytes, in one write: they leave back to back, and a program
+    // that is ended in the middle of a command cannot leave the board waiting for the rest,
+    // which it would take from the next program's first command.
+    void SendCommand(const std::uint8_t* bytes, std::size_t count);
     // One byte from the board: 1 with it in `reply`, or 0 with `reply` as it was.
     int ReceiveByte();
 

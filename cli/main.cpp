@@ -41,7 +41,7 @@ class Session {
     explicit Session(const CliOptions& options)
         : options_(options),
           host_(isatty(STDERR_FILENO) == 1),
-          dlg_(host_),
+          dlg_(host_, "korvel-cli"),
           portLabel_(options.portDevice.empty() ? "COM" + std::to_string(options.port)
                                                 : options.portDevice) {
         dlg_.InitialiseState();

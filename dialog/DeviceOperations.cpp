@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
 
@@ -85,10 +87,11 @@ bool CKorvelDlg::RunDeviceOperation(const DeviceOperation& operation) {
             block = address / 256;
             board->SendSelectCommand(block);
         }
-        board->SendAddressedCommand(operation.command, address, twoAddressBytes);
+        std::optional<std::uint8_t> data;
         if (operation.data != Source::None) {
-            SendByte(static_cast<char>(byteFrom(operation.data, address)));
+            data = byteFrom(operation.data, address);
         }
+        board->SendAddressedCommand(operation.command, address, twoAddressBytes, data);
         if (!board->WaitReply()) {
             MessageBox("Transmission error !", "Error", MB_OK);
             failed = true;

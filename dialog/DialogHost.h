@@ -4,12 +4,15 @@
 
 namespace korvel {
 
-// The four texts of the main window: the only record of what it shows.
+// The texts of the main window: the only record of what it shows.
 struct StatusTexts {
     std::string action;    // action line: title, progress, "Ready."
     std::string file;      // file line: "File: " and the file name
     std::string size;      // size line: "Size: %d bytes"
     std::string hardware;  // hardware line: the board's answer to detection
+    // Why the chosen port could not be opened, behind the hardware line's "Can't open port";
+    // empty while it is open.
+    std::string portProblem;
 };
 
 // Message box styles and answers, as the window's message boxes understand them.
@@ -29,7 +32,7 @@ enum : int {
 class DialogHost {
   public:
     virtual ~DialogHost() = default;
-    // Shows all four texts at once; called after every change to any of them.
+    // Shows all the texts at once; called after every change to any of them.
     virtual void ShowStatusTexts(const StatusTexts& texts) = 0;
     // Shows a modal message box and returns the button pressed (IDOK, IDYES or IDNO).
     virtual int ShowMessageBox(const std::string& text, const std::string& title,

@@ -1,5 +1,7 @@
 #include "dialog/KorvelDlg.h"
 
+#include <utility>
+
 #include "boards/KorvelBoard.h"
 #include "dialog/ProgramInfo.h"
 #include "dialog/TextFormat.h"
@@ -10,12 +12,11 @@ namespace korvel {
 namespace {
 
 constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
-constexpr int kDefaultPort = 1;    // COM2
 constexpr int kDefaultDevice = 2;  // 24C02
 
 }  // namespace
 
-CKorvelDlg::CKorvelDlg(DialogHost& host)
+CKorvelDlg::CKorvelDlg(DialogHost& host, std::string program)
     : board(std::make_unique<KorvelBoard>()),
       hComm(board->port),
       reply(board->reply),
@@ -23,7 +24,8 @@ CKorvelDlg::CKorvelDlg(DialogHost& host)
       m_File(FileLineText(kNoFileName)),
       m_Filesize(SizeText(kDevices[kDefaultDevice].size)),
       m_HwStat("Hardware not found !"),
-      host_(host) {}
+      host_(host),
+      program_(std::move(program)) {}
 
 bool CKorvelDlg::OnInitDialog() {
     InitialiseState();
@@ -44,7 +46,7 @@ void CKorvelDlg::InitialiseState() {
     filename = kNoFileName;
     eebuf.fill(0xFF);
     // Selecting from the program raises no selection handler: index and size are set here.
-    m_PortCombo.SetCurSel(kDefaultPort);
+    m_PortCombo.SetCurSel(portNames.StartPortNumber() - 1);
     m_DeviceCombo.SetCurSel(kDefaultDevice);
     device = kDefaultDevice;
     eebufsize = kDevices[kDefaultDevice].size;
@@ -55,7 +57,7 @@ void CKorvelDlg::OnDestroy() {
 }
 
 void CKorvelDlg::UpdateData() {
-    host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat});
+    host_.ShowStatusTexts({m_Action, m_File, m_Filesize, m_HwStat, portProblem_});
 }
 
 int CKorvelDlg::MessageBox(const std::string& text, const std::string& title, unsigned style) {

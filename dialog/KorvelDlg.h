@@ -26,10 +26,12 @@ enum class FileOutcome { Done, Cancelled, Failed };
 // nothing of the window toolkit; texts and message boxes go to its host.
 class CKorvelDlg {
   public:
-    explicit CKorvelDlg(DialogHost& host);
+    // `program` names the program in what goes to standard error.
+    explicit CKorvelDlg(DialogHost& host, std::string program = "korvel");
 
     // Initialisation, once, before the dialog takes any event: the lists, the image and the
-    // default selections, then hardware detection on COM2.
+    // default selections, then hardware detection on the port to start on (COM2, unless it
+    // stands for nothing and another port stands for a device).
     bool OnInitDialog();
     // The part of the initialisation before detection, for front ends that choose the port.
     void InitialiseState();
@@ -118,6 +120,8 @@ class CKorvelDlg {
     bool RunDeviceOperation(const DeviceOperation& operation);
 
     DialogHost& host_;
+    std::string program_;
+    std::string portProblem_;  // why the chosen port could not be opened
 };
 
 }  // namespace korvel

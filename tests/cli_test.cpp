@@ -113,9 +113,16 @@ TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
     // A relative path, from the simulator's directory.
     const std::string relative = "cd '" + sim.File("") + "' && ";
     EXPECT_EQ(Outcome(Cli({"--port", "./port", "detect"}, relative)), "0: ./port: Hardware v2.1\n");
-    // The last --port counts.
-    EXPECT_EQ(Outcome(Cli({"--port", sim.Link(), "--port", "3", "read"})),
-              "1: COM3: Can't open port\nread: Can't open port\n");
+    // The last --port counts. Why a port cannot be opened goes to standard error, under the
+    // name the port was given by, and korvel-cli's own.
+    ToolRun run = Cli({"--port", sim.Link(), "--port", "3", "read"});
+    EXPECT_EQ(Outcome(run) + run.err,
+              "1: COM3: Can't open port\nread: Can't open port\nkorvel-cli: can't open COM3: "
+              "/dev/korvel-no-such-port: No such file or directory\n");
+    run = Cli({"--port", "/dev/null", "detect"});
+    EXPECT_EQ(Outcome(run) + run.err,
+              "1: /dev/null: Can't open port\nkorvel-cli: can't open /dev/null: Inappropriate "
+              "ioctl for device\n");
     const ToolRun ports = Cli({"--port", "/dev/korvel-named", "ports"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_NE(ports.out.find("\nCOM2: /dev/korvel-named (named on the command line)\n"

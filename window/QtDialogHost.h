@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <functional>
 
@@ -8,12 +9,14 @@
 
 namespace korvel {
 
-// The controls that show the four status texts.
+// The controls that show the status texts: four lines, and the port list, whose own tooltip
+// says why the chosen port could not be opened.
 struct StatusLabels {
     QLabel* action;
     QLabel* file;
     QLabel* size;
     QLabel* hardware;
+    QComboBox* ports;
 };
 
 // The dialog's texts and message boxes in the window. A push changes only the labels whose
