@@ -161,7 +161,7 @@ TEST(Cli, ImagesInEveryFormatAndTheirSums) {
               ":10000000313233343536373839FFFFFFFFFFFFFF1A\n:00000001FF\n");
     EXPECT_EQ(Cli({"-d", "24C00", "-f", "srec", "--out", dir.File("chip.bin"), "read"}).status, 0);
     EXPECT_EQ(ReadFileText(dir.File("chip.bin")),
-              "S1130000313233343536373839FFFFFFFFFFFFFF16\nS9030000FC\n");
+              "S0030000FC\nS1130000313233343536373839FFFFFFFFFFFFFF16\nS9030000FC\n");
     EXPECT_EQ(Cli({"-d", "24C00", "--format=srec", "--in", dir.File("chip.bin"), "sum"}).out, sums);
     EXPECT_EQ(Cli({"-d", "24C00", "--in", dir.File("chip.HEX"), "sum"}).out, sums);
 
