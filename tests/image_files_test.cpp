@@ -1,4 +1,5 @@
 // Open and Save on real files in a temporary directory, with scripted file dialogs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
 #include <thread>
 #include <tuple>
@@ -192,10 +192,14 @@ TEST_F(ImageFiles, AFifoIsReadToItsEndWhenItsWriterComesLate) {
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        std::ofstream fifo(dir.File("pipe"), std::ios::binary);
-        fifo << std::string(100, 'a') << std::flush;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        fifo << std::string(56, 'b');
+        // Without waiting for a reader: one that has already given up leaves nothing to wait for.
+        const int fifo = open(dir.File("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+        if (fifo >= 0) {
+            EXPECT_EQ(write(fifo, std::string(100, 'a').data(), 100), 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_EQ(write(fifo, std::string(56, 'b').data(), 56), 56);
+            close(fifo);
+        }
     });
     user.paths = {dir.File("pipe")};
     EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
