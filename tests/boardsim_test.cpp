@@ -71,10 +71,12 @@ TEST(BoardSimulator, ReadsTheChipsImageInTheFormatItsExtensionNames) {
         EXPECT_EQ(sim.Dump(), chip) << name;
     }
     std::ofstream(dir.File("bad.hex")) << ":04000C0041424344E7\n:00000001FF\n";
-    EXPECT_EQ(
-        RunTool({KORVEL_BOARDSIM, "--link", dir.File("port"), "--image", dir.File("bad.hex")}).err,
-        "korvel-boardsim: can't use " + dir.File("bad.hex") +
-            " as the chip's image: line 1: bad checksum\n");
+    // Ended after ten seconds should it serve after all.
+    EXPECT_EQ(RunTool({"timeout", "10", KORVEL_BOARDSIM, "--link", dir.File("port"), "--image",
+                       dir.File("bad.hex")})
+                  .err,
+              "korvel-boardsim: can't use " + dir.File("bad.hex") +
+                  " as the chip's image: line 1: bad checksum\n");
 }
 
 // Every line korvel-cli may print for these operations.
