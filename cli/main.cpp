@@ -54,7 +54,9 @@ class Session {
     ~Session() { dlg_.OnDestroy(); }
 
     bool Run() {
-        bool ok = options_.in.empty() || Open();
+        // A destination that cannot be written is found before any chip work, not after it.
+        bool ok = (options_.in.empty() || Open()) &&
+                  (options_.out.empty() || dlg_.MaySaveImage(options_.out));
         const bool needsBoard = std::any_of(
             options_.operations.begin(), options_.operations.end(), [](const std::string& word) {
                 return word != "list" && word != "ports" && word != "sum";

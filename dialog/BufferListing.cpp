@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kListingName = "BUFFER.TXT";
 constexpr const char* kDefaultViewer = "xdg-open";
+constexpr const char* kCantWrite = "Can't write the file";
 
 // KORVEL_VIEWER names the program (not a command line) that shows the listing.
 std::string ViewerProgram() {
@@ -32,12 +33,14 @@ void CKorvelDlg::OnClickBufferbutton() {
 }
 
 // The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
-// once it is complete; in a shared directory a link planted there is refused, not followed.
+// once it is complete. A link planted at BUFFER.TXT is refused, not followed, and the links on
+// the way to its directory are followed only where the kernel would (FileDirectory.h).
 std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
     std::string path = ListingPath(tempdir);
     AtomicFileWriter out;
-    if (!out.Open(path)) {
-        MessageBox("Can't write the file", "Error", MB_OK);
+    std::string reason;
+    if (!out.Open(path, reason)) {
+        MessageBox(reason.empty() ? kCantWrite : kCantWrite + ("\n" + reason), "Error", MB_OK);
         path.clear();
     } else {
         m_Action = "Dumping...";
@@ -48,7 +51,7 @@ std::string CKorvelDlg::WriteBufferListing(bool startViewer) {
         const std::string listing =
             BufferListingText(filename, kDevices[device].name, eebuf.data(), eebufsize, local);
         if (!out.Write(listing.data(), listing.size()) || !out.Commit()) {
-            MessageBox("Can't write the file", "Error", MB_OK);
+            MessageBox(kCantWrite, "Error", MB_OK);
             path.clear();
         } else if (startViewer) {
             m_Action = "Launching app...";

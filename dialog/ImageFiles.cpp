@@ -1,10 +1,10 @@
 #include <algorithm>
-#include <cstdlib>
 
 #include "dialog/KorvelDlg.h"
 #include "dialog/TextFormat.h"
 #include "image/ImageFormat.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/FileDirectory.h"
 #include "platform/InputFile.h"
 
 namespace korvel {
@@ -14,6 +14,8 @@ namespace {
 constexpr const char* kOpenFilter = "Binary files (*.bin)|*.bin|All files (*.*)|*.*";
 constexpr const char* kSaveFilter = "Binary files (*.bin)|*.bin";
 constexpr const char* kReadFailed = "Can't read the whole file.\nRead error !";
+constexpr const char* kInputSilent = "Can't read the whole file.\nNo data for %d seconds !";
+constexpr const char* kCantWrite = "Can't write to file.\nFile is read only ?";
 constexpr const char* kSaveFailed = "Can't save the file.\nDisk full or write error !";
 constexpr const char* kNotAnImage = "Not an image file !\n";
 // A text image of the largest chip takes some 100 KB; anything much larger is no image.
@@ -31,15 +33,17 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-// Saving through a symbolic link replaces the file it points to and keeps the link.
-std::string SaveDestination(const std::string& chosen) {
-    char* resolved = realpath(chosen.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return chosen;  // a new file
-    }
-    std::string destination = resolved;
-    std::free(resolved);
-    return destination;
+// The box of a file that cannot be written: the reason follows on a line of its own, but for a
+// file that is simply read only, as the box already says.
+std::string CantWriteText(const std::string& reason) {
+    return reason.empty() ? kCantWrite : kCantWrite + ("\n" + reason);
+}
+
+// How many bytes the file held: a raw file is read one byte beyond the largest chip, so that a
+// larger file shows, and its image keeps no more than the chip.
+std::size_t HeldBytes(ImageFormat format, std::size_t fileBytes,
+                      const std::vector<std::uint8_t>& image) {
+    return format == ImageFormat::Raw ? fileBytes : image.size();
 }
 
 }  // namespace
@@ -73,9 +77,10 @@ FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
 
     // A raw image is the file's first bytes; a text image is read whole, then decoded.
     const bool raw = format == ImageFormat::Raw;
-    std::vector<std::uint8_t> bytes(raw ? kLargestDeviceSize : kMostTextFileBytes + 1);
+    std::vector<std::uint8_t> bytes(raw ? kImageBufferSize : kMostTextFileBytes + 1);
     std::size_t count = 0;
-    const bool whole = file.Read(bytes.data(), bytes.size(), count);
+    const InputEnd end = file.Read(bytes.data(), bytes.size(), count);
+    const bool whole = end == InputEnd::Complete;
     bytes.resize(count);
     std::vector<std::uint8_t> image;
     std::string error = "larger than any image";
@@ -89,10 +94,15 @@ FileOutcome CKorvelDlg::OpenImage(ImageFormat format) {
         MessageBox(kNotAnImage + error, "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
     }
+    if (decoded && !raw) {
+        eebuf.fill(0xFF);  // the gaps between the records, as an erased chip holds them
+    }
     std::copy(image.begin(), image.end(), eebuf.begin());
     if (!whole) {
-        MessageBox(kReadFailed, "Error", MB_OK | MB_ICONSTOP);
-    } else if (image.size() > static_cast<std::size_t>(eebufsize)) {
+        MessageBox(
+            end == InputEnd::Silent ? FormatText(kInputSilent, kInputPatienceSeconds) : kReadFailed,
+            "Error", MB_OK | MB_ICONSTOP);
+    } else if (HeldBytes(format, count, image) > static_cast<std::size_t>(eebufsize)) {
         MessageBox(FormatText("File size is > EEPROM size !\nOnly the first %d bytes will be used.",
                               eebufsize),
                    "Warning", MB_OK | MB_ICONEXCLAMATION);
@@ -118,9 +128,13 @@ FileOutcome CKorvelDlg::SaveImage(ImageFormat format) {
         }
     } while (filename.empty());
 
+    // Saving through a symbolic link replaces the file it points to and keeps the link, where the
+    // link may be followed at all.
     AtomicFileWriter out;
-    if (!out.Open(SaveDestination(name))) {
-        MessageBox("Can't write to file.\nFile is read only ?", "Error", MB_OK | MB_ICONSTOP);
+    std::string destination;
+    std::string reason;
+    if (!FollowFileLinks(name, destination, reason) || !out.Open(destination, reason)) {
+        MessageBox(CantWriteText(reason), "Error", MB_OK | MB_ICONSTOP);
         return FileOutcome::Failed;
     }
     // The lines change only once the image is safely on disk; until then the old file stays.
@@ -135,6 +149,16 @@ FileOutcome CKorvelDlg::SaveImage(ImageFormat format) {
     m_Filesize = SizeText(eebufsize);
     UpdateData();
     return FileOutcome::Done;
+}
+
+bool CKorvelDlg::MaySaveImage(const std::string& name) {
+    std::string destination;
+    std::string reason;
+    if (FollowFileLinks(name, destination, reason) && MayReplaceFile(destination, reason)) {
+        return true;
+    }
+    MessageBox(CantWriteText(reason), "Error", MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 }  // namespace korvel

@@ -70,6 +70,9 @@ class CKorvelDlg {
     // take raw images only.
     FileOutcome OpenImage(ImageFormat format = ImageFormat::Raw);
     FileOutcome SaveImage(ImageFormat format = ImageFormat::Raw);
+    // Whether Save could write an image under `name`, asked before any work whose result it is
+    // to keep; false after the box that says why not. Writes nothing.
+    bool MaySaveImage(const std::string& name);
     // Writes the listing BUFFER.TXT and, when asked, starts the viewer on it; returns the
     // listing's path, or an empty text when it could not be written.
     std::string WriteBufferListing(bool startViewer);

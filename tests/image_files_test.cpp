@@ -1,4 +1,5 @@
 // Open and Save on real files in a temporary directory, with scripted file dialogs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <numeric>
+#include <thread>
 #include <tuple>
 
 #include "platform/AtomicFileWriter.h"
@@ -27,6 +30,8 @@ using Texts = std::vector<std::string>;
 // Box styles: 48 a warning, 20 the overwrite question, 16 an error.
 const std::string kTooLong =
     "Warning 48: File size is > EEPROM size !\nOnly the first 256 bytes will be used.";
+const std::string kTooLongFor24C256 =
+    "Warning 48: File size is > EEPROM size !\nOnly the first 32768 bytes will be used.";
 const std::string kOverwrite = "Warning 20: File exist. Overwrite ?";
 const std::string kReadOnly = "Error 16: Can't write to file.\nFile is read only ?";
 const std::string kSaveFailed = "Error 16: Can't save the file.\nDisk full or write error !";
@@ -82,7 +87,7 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
         {2, 0, {}, "Size: 0 bytes"},
         {2, 100, {}, "Size: 100 bytes"},
         {2, 300, {kTooLong}, "Size: 300 bytes"},
-        {9, 40000, {}, "Size: 32768 bytes"},
+        {9, 40000, {kTooLongFor24C256}, "Size: 32768 bytes"},
         {2, 40000, {kTooLong}, "Size: 32768 bytes"},
     };
     for (const auto& [type, fileSize, boxes, sizeLine] : cases) {
@@ -150,27 +155,74 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
     user.paths = {path};  // and Yes this time
     EXPECT_EQ(dlg.SaveImage(), FileOutcome::Failed);
-    EXPECT_EQ(user.boxes, (Texts{kOverwrite, kReadOnly, kOverwrite, kReadOnly}));
+    EXPECT_EQ(user.boxes,
+              (Texts{kOverwrite, kReadOnly + "\n" + dir.File("no") + ": No such file or directory",
+                     kOverwrite, kReadOnly}));
     EXPECT_EQ(dlg.filename, Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(user.pushes.empty());
 }
 
-// Special files answer at once: a FIFO nobody writes to loads nothing, and nothing but a regular
-// file is saved over.
-TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
+// A FIFO nobody writes to is given up after ten seconds of silence, with a box that says so;
+// nothing but a regular file is saved over, and the box says what the file is.
+TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWaitWithoutEnd) {
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-    EXPECT_TRUE(EndsWithin(3000, [&] {
+    EXPECT_TRUE(EndsWithin(20000, [&] {
         user.paths = {dir.File("pipe")};
-        return dlg.OpenImage() == FileOutcome::Done && user.Last().size == "Size: 0 bytes";
+        return dlg.OpenImage() == FileOutcome::Failed &&
+               user.boxes ==
+                   Texts{"Error 16: Can't read the whole file.\nNo data for 10 seconds !"};
     }));
-    for (const std::string& target :
-         {dir.File("pipe"), std::string("/dev/null"), dir.path().string()}) {
+    const std::pair<std::string, std::string> targets[] = {
+        {dir.File("pipe"), dir.File("pipe") + ": not a regular file"},
+        {"/dev/null", "/dev/null: not a regular file"},
+        {dir.path().string(), dir.path().string() + ": Is a directory"},
+    };
+    for (const auto& [target, reason] : targets) {
         EXPECT_TRUE(EndsWithin(3000, [&] {
             user.paths = {target};
             return dlg.SaveImage() == FileOutcome::Failed &&
-                   user.boxes == Texts{kOverwrite, kReadOnly};
+                   user.boxes == Texts{kOverwrite, kReadOnly + "\n" + reason};
         })) << target;
+    }
+}
+
+// A FIFO is read to its end, however late its writer comes and however long it pauses.
+TEST_F(ImageFiles, AFifoIsReadToItsEndWhenItsWriterComesLate) {
+    ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Without waiting for a reader: one that has already given up leaves nothing to wait for.
+        const int fifo = open(dir.File("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+        if (fifo >= 0) {
+            EXPECT_EQ(write(fifo, std::string(100, 'a').data(), 100), 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_EQ(write(fifo, std::string(56, 'b').data(), 56), 56);
+            close(fifo);
+        }
+    });
+    user.paths = {dir.File("pipe")};
+    EXPECT_EQ(dlg.OpenImage(), FileOutcome::Done);
+    writer.join();
+    EXPECT_EQ(user.Last().size, "Size: 156 bytes");
+    EXPECT_TRUE(user.boxes.empty());
+}
+
+// Between its records a HEX or S-record file holds erased bytes, whatever image was there before.
+TEST_F(ImageFiles, ARecordFileOpenedOverAnImageLeavesItsGapsErased) {
+    const std::pair<ImageFormat, std::string> files[] = {
+        {ImageFormat::IntelHex, ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n"},
+        {ImageFormat::SRecord, "S1130000000102030405060708090A0B0C0D0E0F74\n"},
+    };
+    for (const auto& [format, text] : files) {
+        user.paths = {Make("old.bin", Bytes(256, 0x11)),
+                      Make("new.txt", Bytes(text.begin(), text.end())), dir.File("saved.bin")};
+        ASSERT_EQ(dlg.OpenImage(), FileOutcome::Done);
+        ASSERT_EQ(dlg.OpenImage(format), FileOutcome::Done);
+        ASSERT_EQ(dlg.SaveImage(), FileOutcome::Done);
+        Bytes expected(256, 0xFF);
+        std::iota(expected.begin(), expected.begin() + 16, 0);
+        EXPECT_EQ(ReadFileBytes(dir.File("saved.bin")), expected) << text;
     }
 }
 
@@ -194,7 +246,8 @@ TEST_F(ImageFiles, TerminationDuringASaveLeavesNoTemporaryFile) {
         if (child == 0) {
             InstallSignalHandling();
             AtomicFileWriter out;
-            out.Open(dir.File("image.bin"));
+            std::string reason;
+            out.Open(dir.File("image.bin"), reason);
             out.Write("half", 4);
             raise(signal);
             _exit(0);
