@@ -11,6 +11,7 @@
 #include "tools/boardsim/Board.h"
 #include "tools/boardsim/Chaos.h"
 #include "tools/boardsim/SimOptions.h"
+#include "tools/line/Pty.h"
 
 namespace korvel::sim {
 
@@ -22,7 +23,7 @@ namespace korvel::sim {
 // take stays queued, and a stop request ends the service at once.
 class Server {
   public:
-    Server(const SimOptions& options, Board& board, int master);
+    Server(const SimOptions& options, Board& board, Pty& line);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -50,6 +51,7 @@ class Server {
 
     const SimOptions& options_;
     Board& board_;
+    Pty& pty_;
     int master_;
     std::optional<Chaos> chaos_;
     bool gone_ = false;
