@@ -90,8 +90,9 @@ struct BareLine {
         if (child == 0) {
             const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
             ioctl(fd, TIOCEXCL);
-            write(ready[1], "x", 1);
-            pause();
+            if (write(ready[1], "x", 1) == 1) {
+                pause();
+            }
             _exit(0);
         }
         close(ready[1]);
