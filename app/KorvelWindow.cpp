@@ -103,7 +103,8 @@ StatusLabels KorvelWindow::Labels() {
     return {static_cast<QLabel*>(window_.Control(IDC_STATUS)),
             static_cast<QLabel*>(window_.Control(IDC_FILELINE)),
             static_cast<QLabel*>(window_.Control(IDC_SIZELINE)),
-            static_cast<QLabel*>(window_.Control(IDC_HWSTAT))};
+            static_cast<QLabel*>(window_.Control(IDC_HWSTAT)),
+            static_cast<QComboBox*>(window_.Control(IDC_PORTCOMBO))};
 }
 
 std::vector<QWidget*> KorvelWindow::DeviceButtons() {

@@ -52,6 +52,8 @@ class ProgrammerBoard {
     virtual void Disconnect() { port_.Close(); }
     bool Connected() const { return port_.IsOpen(); }
     const std::string& Problem() const { return port_.LastError(); }
+    // A note on how the line was opened (a claim taken over), or empty.
+    const std::string& Notice() const { return port_.Notice(); }
 
     // Asks the board what it is: true with its whole answer, false when it gave less.
     virtual bool AskVersion(std::string& answer) = 0;

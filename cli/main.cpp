@@ -39,7 +39,8 @@ class Session {
     }
 
     bool Run() {
-        bool ok = options_.in.empty() || Load();
+        // A destination that cannot be written is found before any chip work, not after it.
+        bool ok = (options_.in.empty() || Load()) && (options_.out.empty() || MaySave());
         const auto& operations = options_.operations;
         const bool needsBoard = std::any_of(operations.begin(), operations.end(),
                                             [](const CliOperation* o) { return NeedsBoard(*o); });
@@ -86,11 +87,8 @@ class Session {
 
     bool Detect() {
         const Detection detection = programmer_.Detect(options_.port);
-        if (detection.result == DetectionResult::CantOpen) {
-            std::fprintf(stderr, "korvel: can't open COM%d: %s\n", options_.port,
-                         detection.problem.c_str());
-        } else if (!detection.advice.empty()) {
-            std::fprintf(stderr, "korvel: %s\n", detection.advice.c_str());
+        for (const std::string& note : DetectionNotes(detection)) {
+            std::fprintf(stderr, "korvel-cli: %s\n", note.c_str());
         }
         hardwareLine_ = HardwareLine(detection);
         std::printf("%s: %s\n", portLabel_.c_str(), Printable(hardwareLine_).c_str());
@@ -122,14 +120,20 @@ class Session {
         return outcome.result == LoadResult::Loaded;
     }
 
+    bool MaySave() {
+        const SaveOutcome outcome = CheckSaveDestination(options_.out);
+        Print(SaveMessage(outcome));
+        return outcome.result == SaveResult::Saved;
+    }
+
     // The user named the file: the question is asked and answered yes, for the log to show.
     bool Save() {
         if (ExistsForReading(options_.out)) {
             Print(OverwriteQuestion(), " yes");
         }
-        const SaveResult result = programmer_.SaveImage(options_.out, FormatOf(options_.out));
-        Print(SaveMessage(result));
-        return result == SaveResult::Saved;
+        const SaveOutcome outcome = programmer_.SaveImage(options_.out, FormatOf(options_.out));
+        Print(SaveMessage(outcome));
+        return outcome.result == SaveResult::Saved;
     }
 
     ImageFormat FormatOf(const std::string& path) const {
@@ -140,7 +144,7 @@ class Session {
         const ListingOutcome listing =
             programmer_.WriteListing([this] { progress_.Show("Dumping..."); });
         if (!listing.written) {
-            Print(ListingFailedMessage());
+            Print(ListingFailedMessage(listing.reason));
         }
         progress_.Show(kReadyText);
         if (listing.written) {

@@ -23,7 +23,7 @@ void CKorvelDlg::OnClickBufferbutton() {
         UpdateData();
     });
     if (!listing.written) {
-        MessageBox(ListingFailedMessage());
+        MessageBox(ListingFailedMessage(listing.reason));
     } else {
         m_Action = "Launching app...";
         UpdateData();

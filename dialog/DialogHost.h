@@ -5,12 +5,15 @@
 
 namespace korvel {
 
-// The four texts of the main window: the only record of what it shows.
+// The texts of the main window: the only record of what it shows.
 struct StatusTexts {
     std::string action;    // action line: title, progress, "Ready."
     std::string file;      // file line: "File: " and the file name
     std::string size;      // size line: "Size: %d bytes"
     std::string hardware;  // hardware line: the board's answer to detection
+    // Why the chosen port could not be opened, behind the hardware line's "Can't open port";
+    // empty while it is open.
+    std::string portProblem;
 };
 
 // Message box styles and answers, as the window's message boxes understand them.
@@ -36,7 +39,7 @@ struct FileFilter {
 class DialogHost {
   public:
     virtual ~DialogHost() = default;
-    // Shows all four texts at once; called after every change to any of them.
+    // Shows all the texts at once; called after every change to any of them.
     virtual void ShowStatusTexts(const StatusTexts& texts) = 0;
     // Switches Read, Write, Verify, Blank and Erase on or off, in this order.
     virtual void EnableDeviceButtons(bool enabled) = 0;

@@ -59,8 +59,8 @@ void CKorvelDlg::OnClickSavebutton() {
     } while (programmer_.ImageName().empty());
 
     // The lines change only once the image is safely on disk; until then the old file stays.
-    const SaveResult result = programmer_.SaveImage(name, ImageFormat::Raw);
-    if (const std::optional<Message> message = SaveMessage(result)) {
+    if (const std::optional<Message> message =
+            SaveMessage(programmer_.SaveImage(name, ImageFormat::Raw))) {
         MessageBox(*message);
         return;
     }

@@ -7,8 +7,6 @@ namespace korvel {
 
 namespace {
 
-constexpr int kDefaultPort = 1;  // COM2
-
 unsigned StyleOf(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::Warning:
@@ -40,7 +38,7 @@ CKorvelDlg::CKorvelDlg(DialogHost& host)
 
 void CKorvelDlg::OnInitDialog() {
     UpdateData();
-    OnSelchangeCombo1(kDefaultPort);
+    OnSelchangeCombo1(programmer_.Ports().StartPortNumber() - 1);
 }
 
 void CKorvelDlg::OnDestroy() {

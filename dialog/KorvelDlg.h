@@ -17,7 +17,8 @@ class CKorvelDlg {
   public:
     explicit CKorvelDlg(DialogHost& host);
 
-    // Before the window first shows: the texts, the default port and chip, and detection.
+    // Before the window first shows: the texts, the default chip, and detection on the port to
+    // start on (COM2, unless it stands for nothing and another port stands for a device).
     void OnInitDialog();
     // The window is going away: the port is released.
     void OnDestroy();
@@ -43,14 +44,13 @@ class CKorvelDlg {
     int SelectedDevice() const { return programmer_.ChipRow(); }
     int SelectedPort() const { return port_; }
 
-    StatusTexts Texts() const { return {m_Action, m_File, m_Filesize, m_HwStat}; }
+    StatusTexts Texts() const { return {m_Action, m_File, m_Filesize, m_HwStat, portProblem_}; }
     bool DeviceButtonsEnabled() const { return programmer_.BoardFound(); }
     Programmer& Core() { return programmer_; }
     const Programmer& Core() const { return programmer_; }
 
   private:
     void RunChipOperation(ChipOperation operation);
-    void ReportOnTerminal(const Detection& detection, int portNumber) const;
     // Pushes the four status texts to the window.
     void UpdateData();
     int MessageBox(const Message& message, unsigned buttons = MB_OK);
@@ -58,10 +58,11 @@ class CKorvelDlg {
     DialogHost& host_;
     Programmer programmer_;
     int port_ = -1;
-    std::string m_Action;    // action line
-    std::string m_File;      // file line
-    std::string m_Filesize;  // size line
-    std::string m_HwStat;    // hardware line
+    std::string m_Action;      // action line
+    std::string m_File;        // file line
+    std::string m_Filesize;    // size line
+    std::string m_HwStat;      // hardware line
+    std::string portProblem_;  // why the chosen port could not be opened
 };
 
 // The size line for an image of so many bytes, and the file line for an image's name.

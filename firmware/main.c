@@ -16,10 +16,13 @@
 
 static const char version[3] = {'1', '.', '0'};
 
-// The host sends a command's bytes back to back. A command whose next byte does not come
-// within this time was cut off (the host went away mid-command) and is dropped, so that the
-// next command, usually 'F' from a fresh detection, is not taken for its missing arguments.
-#define ARGUMENT_LIMIT_MS 250
+// The host sends a command with its argument bytes in one write, so they come back to back, one
+// byte time (1.04 ms at 9600 baud) apart. A command whose next byte has not come 4 ms after the
+// last one (three byte times of slack, for an adapter that passes a command on in two pieces)
+// was cut off: the host went away in the middle of it. It is dropped, so that the next command,
+// usually 'F' from a fresh detection, is not taken for its missing arguments; no new host can
+// have opened the port and sent its first byte that soon.
+#define ARGUMENT_LIMIT_MS 4
 
 static bool two_address_bytes;
 static uint8_t select_byte = 0xA0;

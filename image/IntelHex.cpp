@@ -101,7 +101,7 @@ void AppendRecord(std::vector<std::uint8_t>& file, std::vector<std::uint8_t> rec
 
 bool DecodeIntelHex(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& image,
                     std::string& error) {
-    return DecodeRecordLines(file, ReadRecord, image, error);
+    return DecodeRecordLines(file, ReadRecord, EndRecord::Required, image, error);
 }
 
 std::vector<std::uint8_t> EncodeIntelHex(const std::uint8_t* image, std::size_t size) {

@@ -12,23 +12,45 @@ std::string LineError(std::size_t number, const std::string& problem) {
     return "line " + std::to_string(number) + ": " + problem;
 }
 
+using Byte = std::vector<std::uint8_t>::const_iterator;
+
+// ^Z, which DOS programs put after the end of a text file.
+constexpr char kDosEndOfFile = 0x1A;
+
+bool IsLineEnd(std::uint8_t c) {
+    return c == '\n' || c == '\r';
+}
+
+// Where the next line starts, after the line end at `stop`: "\r\n" is one line end.
+Byte NextLine(Byte stop, Byte end) {
+    if (stop == end) {
+        return end;
+    }
+    const bool crlf = *stop == '\r' && stop + 1 != end && stop[1] == '\n';
+    return stop + (crlf ? 2 : 1);
+}
+
+// The file's start, after the UTF-8 byte-order mark that some Windows editors put there.
+Byte WithoutByteOrderMark(const std::vector<std::uint8_t>& file) {
+    static const std::uint8_t kMark[] = {0xEF, 0xBB, 0xBF};
+    const bool marked = file.size() >= 3 && std::equal(kMark, kMark + 3, file.begin());
+    return file.begin() + (marked ? 3 : 0);
+}
+
 }  // namespace
 
-bool DecodeRecordLines(const std::vector<std::uint8_t>& file, RecordReader read,
+bool DecodeRecordLines(const std::vector<std::uint8_t>& file, RecordReader read, EndRecord end,
                        std::vector<std::uint8_t>& image, std::string& error) {
     ImageAssembler assembled;
     std::uint64_t carried = 0;
     bool ended = false;
     std::size_t number = 0;
-    for (auto start = file.begin(); start != file.end();) {
-        const auto stop = std::find(start, file.end(), '\n');
-        std::string line(start, stop);
-        start = stop == file.end() ? stop : stop + 1;
+    for (auto start = WithoutByteOrderMark(file); start != file.end();) {
+        const auto stop = std::find_if(start, file.end(), IsLineEnd);
+        const std::string line(start, stop);
+        start = NextLine(stop, file.end());
         ++number;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.empty()) {
+        if (line.find_first_not_of(kDosEndOfFile) == std::string::npos) {
             continue;
         }
         if (ended) {
@@ -42,7 +64,7 @@ bool DecodeRecordLines(const std::vector<std::uint8_t>& file, RecordReader read,
             return false;
         }
     }
-    if (!ended) {
+    if (!ended && end == EndRecord::Required) {
         error = LineError(number + 1, "no end record");
         return false;
     }

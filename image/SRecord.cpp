@@ -88,11 +88,12 @@ void AppendRecord(std::vector<std::uint8_t>& file, const char* mark,
 
 bool DecodeSRecord(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& image,
                    std::string& error) {
-    return DecodeRecordLines(file, ReadRecord, image, error);
+    return DecodeRecordLines(file, ReadRecord, EndRecord::Optional, image, error);
 }
 
 std::vector<std::uint8_t> EncodeSRecord(const std::uint8_t* image, std::size_t size) {
     std::vector<std::uint8_t> file;
+    AppendRecord(file, "S0", {0x00, 0x00});  // an empty header: readers such as srec_cat want one
     for (std::size_t address = 0; address < size; address += kDataRecordLength) {
         const std::size_t length = std::min(kDataRecordLength, size - address);
         std::vector<std::uint8_t> record = {static_cast<std::uint8_t>(address >> 8),

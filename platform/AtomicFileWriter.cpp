@@ -9,35 +9,66 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <initializer_list>
 
 namespace korvel {
 
 namespace {
 
-// Root passes every permission check, so a file that grants nobody write access counts as read
-// only for everyone: the user made it so on purpose.
-bool MayReplace(const std::string& path, mode_t& keptMode, bool& exists) {
-    struct stat entry {};
-    if (lstat(path.c_str(), &entry) != 0) {
-        exists = false;
-        return errno == ENOENT;
+// What is at the destination now, as far as a writer keeps it.
+struct Found {
+    bool exists = false;
+    mode_t permissions = 0;
+};
+
+bool MayCreateIn(const FileDirectory& directory, std::string& reason) {
+    if (faccessat(directory.Fd(), ".", W_OK | X_OK, 0) != 0) {
+        reason = directory.Path() + ": " + std::strerror(errno);
+        return false;
     }
-    exists = true;
-    keptMode = entry.st_mode & 07777;
-    return S_ISREG(entry.st_mode) && (entry.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
+    return true;
 }
 
-// The temporary file being written, for a signal handler to remove. Set only while the path is
-// complete, so that a handler never sees half of one.
-char pendingPath[PATH_MAX];
+bool MayReplace(const FileDirectory& directory, Found& found, std::string& reason) {
+    struct stat entry {};
+    if (fstatat(directory.Fd(), directory.Name(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+        found.exists = false;
+        if (errno != ENOENT) {
+            reason = directory.FilePath() + ": " + std::strerror(errno);
+            return false;
+        }
+        return MayCreateIn(directory, reason);
+    }
+    found.exists = true;
+    found.permissions = entry.st_mode & 0777;
+    if (S_ISDIR(entry.st_mode)) {
+        reason = directory.FilePath() + ": " + std::strerror(EISDIR);
+    } else if (S_ISLNK(entry.st_mode)) {
+        reason = directory.FilePath() + ": a symbolic link, not followed";
+    } else if (!S_ISREG(entry.st_mode)) {
+        reason = directory.FilePath() + ": not a regular file";
+    } else if ((entry.st_mode & 0222) == 0 ||
+               faccessat(directory.Fd(), directory.Name(), W_OK, 0) != 0) {
+        reason.clear();
+    } else {
+        return MayCreateIn(directory, reason);
+    }
+    return false;
+}
+
+// The temporary file being written, its directory and name, for a signal handler to remove. Set
+// only while the name is complete, so that a handler never sees half of one.
+int pendingDirectory = -1;
+char pendingName[NAME_MAX + 1];
 volatile std::sig_atomic_t pendingSet = 0;
 
-void SetPending(const std::string& path) {
+void SetPending(int directory, const std::string& name) {
     pendingSet = 0;
-    if (path.size() < sizeof pendingPath) {
-        path.copy(pendingPath, path.size());
-        pendingPath[path.size()] = '\0';
+    if (name.size() < sizeof pendingName) {
+        name.copy(pendingName, name.size());
+        pendingName[name.size()] = '\0';
+        pendingDirectory = directory;
         std::atomic_signal_fence(std::memory_order_seq_cst);
         pendingSet = 1;
     }
@@ -63,24 +94,18 @@ class TerminationHeld {
     sigset_t before_{};
 };
 
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 // A fresh, short name in the destination's directory (a name beside a long one would outgrow the
 // file system's limit), created exclusively so that nothing planted there is ever opened; the
 // mode is that of a new file, before the old file's mode is applied.
-int CreateBeside(const std::string& destination, std::string& temporary) {
+int CreateBeside(const FileDirectory& directory, std::string& temporary) {
     static unsigned serial = 0;
-    const std::string directory = DirectoryOf(destination);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = directory + "/.korvel-" + std::to_string(getpid()) + "-" +
-                    std::to_string(++serial) + ".tmp";
+        temporary = ".korvel-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".tmp";
         const TerminationHeld held;
-        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = openat(directory.Fd(), temporary.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            SetPending(temporary);
+            SetPending(directory.Fd(), temporary);
         }
         if (fd >= 0 || errno != EEXIST) {
             return fd;
@@ -95,21 +120,21 @@ AtomicFileWriter::~AtomicFileWriter() {
     Discard();
 }
 
-bool AtomicFileWriter::Open(const std::string& destination) {
+bool AtomicFileWriter::Open(const std::string& destination, std::string& reason) {
     Discard();
     failed_ = false;
-    mode_t keptMode = 0;
-    bool exists = false;
-    if (!MayReplace(destination, keptMode, exists)) {
+    Found found;
+    if (!directory_.Open(destination, reason) || !MayReplace(directory_, found, reason)) {
         return false;
     }
-    fd_ = CreateBeside(destination, temporary_);
+    fd_ = CreateBeside(directory_, temporary_);
     if (fd_ < 0) {
+        reason = directory_.Path() + ": " + std::strerror(errno);
         temporary_.clear();
         return false;
     }
-    destination_ = destination;
-    if (exists && fchmod(fd_, keptMode) != 0) {
+    if (found.exists && fchmod(fd_, found.permissions) != 0) {
+        reason = directory_.FilePath() + ": " + std::strerror(errno);
         Discard();
         return false;
     }
@@ -142,7 +167,8 @@ bool AtomicFileWriter::Commit() {
     const bool synced = fsync(fd_) == 0;
     const bool closed = close(fd_) == 0;
     fd_ = -1;
-    if (!synced || !closed || rename(temporary_.c_str(), destination_.c_str()) != 0) {
+    if (!synced || !closed ||
+        renameat(directory_.Fd(), temporary_.c_str(), directory_.Fd(), directory_.Name()) != 0) {
         Discard();
         return false;
     }
@@ -157,7 +183,7 @@ void AtomicFileWriter::Discard() {
         fd_ = -1;
     }
     if (!temporary_.empty()) {
-        unlink(temporary_.c_str());
+        unlinkat(directory_.Fd(), temporary_.c_str(), 0);
         temporary_.clear();
     }
     pendingSet = 0;
@@ -166,8 +192,14 @@ void AtomicFileWriter::Discard() {
 void AtomicFileWriter::RemovePendingFile() {
     if (pendingSet != 0) {
         std::atomic_signal_fence(std::memory_order_seq_cst);
-        unlink(pendingPath);
+        unlinkat(pendingDirectory, pendingName, 0);
     }
+}
+
+bool MayReplaceFile(const std::string& destination, std::string& reason) {
+    FileDirectory directory;
+    Found found;
+    return directory.Open(destination, reason) && MayReplace(directory, found, reason);
 }
 
 }  // namespace korvel

@@ -6,8 +6,19 @@
 
 namespace korvel {
 
-// A file opened for reading that never makes the program wait: a FIFO nobody writes to, a
-// socket or a terminal gives what is there at once, like a file that ends there.
+// How long a pipe, FIFO or terminal may stay silent before a read gives up on it.
+constexpr int kInputPatienceSeconds = 10;
+
+// How a read ended.
+enum class InputEnd {
+    Complete,  // the end of the file, or as many bytes as asked for
+    Failed,    // a read error
+    Silent,    // a pipe, FIFO or terminal sent nothing for kInputPatienceSeconds
+};
+
+// A file opened for reading that never makes the program wait without end: a pipe, a FIFO or a
+// terminal is read until its writer closes it, but a FIFO nobody writes to, or a writer that
+// falls silent, is given up after kInputPatienceSeconds. "No data yet" is never the end.
 class InputFile {
   public:
     InputFile() = default;
@@ -16,13 +27,16 @@ class InputFile {
     ~InputFile();
 
     bool Open(const std::string& path);
-    // Reads up to `count` bytes into `data`, stopping early at the end of the file or where
-    // nothing more is waiting; `got` counts what arrived. False on a read error, with the bytes
-    // before it kept.
-    bool Read(std::uint8_t* data, std::size_t count, std::size_t& got);
+    // Reads up to `count` bytes into `data`, stopping early at the end of the file; `got` counts
+    // what arrived, kept whatever the end.
+    InputEnd Read(std::uint8_t* data, std::size_t count, std::size_t& got);
 
   private:
+    // Waits until the file has something to give; false when it stayed silent too long.
+    bool AwaitInput(int& error);
+
     int fd_ = -1;
+    bool waits_ = false;  // a pipe, FIFO, terminal or other device: its writer may still come
 };
 
 // Whether a file is there and may be read: what Save asks about before it replaces anything.

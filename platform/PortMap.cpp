@@ -129,6 +129,22 @@ std::string PortNames::Device(int portNumber) const {
                                    : Assignments()[static_cast<std::size_t>(portNumber - 1)].device;
 }
 
+std::string PortNames::Label(int portNumber) const {
+    const auto named = named_.find(portNumber);
+    return named != named_.end() ? named->second : "COM" + std::to_string(portNumber);
+}
+
+int PortNames::StartPortNumber() const {
+    const std::vector<PortAssignment> ports = Assignments();
+    if (!ports[kDefaultPortNumber - 1].device.empty()) {
+        return kDefaultPortNumber;
+    }
+    const auto first = std::find_if(ports.begin(), ports.end(), [](const PortAssignment& port) {
+        return !port.device.empty();
+    });
+    return first == ports.end() ? kDefaultPortNumber : static_cast<int>(first - ports.begin()) + 1;
+}
+
 std::string KernelName(const std::string& device) {
     char* resolved = realpath(device.c_str(), nullptr);
     const std::string path = resolved != nullptr ? resolved : device;

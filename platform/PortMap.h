@@ -6,8 +6,9 @@
 
 namespace korvel {
 
-// COM1 to COM4, the entries of the port list.
+// COM1 to COM4, the entries of the port list; COM2 unless something else is known.
 constexpr int kPortCount = 4;
+constexpr int kDefaultPortNumber = 2;
 
 // Why a port number stands for its device.
 enum class PortOrigin {
@@ -34,10 +35,15 @@ class PortNames {
     explicit PortNames(std::string root = "/") : root_(std::move(root)) {}
 
     void Name(int portNumber, const std::string& device) { named_[portNumber] = device; }
+    // How the user knows COMn: by the path named for it for this run, else as "COMn".
+    std::string Label(int portNumber) const;
     // All four, COM1 first.
     std::vector<PortAssignment> Assignments() const;
     // The device for COMn; empty for none, and for numbers outside 1 to 4.
     std::string Device(int portNumber) const;
+    // The port to start on: COM2 when it stands for a device, or when none does; otherwise the
+    // first that does (a single USB adapter is COM1).
+    int StartPortNumber() const;
 
   private:
     // Sets `port` to the device named for COMn for this run, else by KORVEL_COMn; false when

@@ -13,8 +13,10 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 
+#include "platform/DeviceOpeners.h"
 #include "platform/LowLatency.h"
 
 namespace korvel {
@@ -28,6 +30,12 @@ using std::chrono::milliseconds;
 constexpr milliseconds kPerByteLimit{100};
 constexpr milliseconds kConstantLimit{100};
 constexpr milliseconds kIntervalLimit{100};
+// A line found claimed is looked at again for a while before it counts as in use: a host killed
+// a moment ago may still be being cleaned up after (a board simulator gives back the claim it
+// left once it notices the host has gone). Each look opens the line afresh, for an open
+// descriptor of ours would count as a live claim.
+constexpr milliseconds kClaimGrace{250};
+constexpr milliseconds kClaimRecheck{10};
 
 // The port this program holds, for a signal handler to give back as Close would: the program
 // holds one port at a time.
@@ -103,6 +111,11 @@ bool SerialPort::Fail(const std::string& what) {
     return false;
 }
 
+bool SerialPort::InUse(const std::string& path) {
+    lastError_ = path + ": in use";
+    return false;
+}
+
 bool SerialPort::Open(const std::string& path, const LineSettings& line) {
     return Claim(path) && Apply(line);
 }
@@ -110,34 +123,64 @@ bool SerialPort::Open(const std::string& path, const LineSettings& line) {
 bool SerialPort::Claim(const std::string& path) {
     Close();
     lastError_.clear();
+    notice_.clear();
+    const auto giveUp = Clock::now() + kClaimGrace;
+    for (;;) {
+        const Attempt attempt = TryOpen(path);
+        if (attempt != Attempt::InUse) {
+            return attempt == Attempt::Opened;
+        }
+        if (Clock::now() >= giveUp) {
+            return InUse(path);
+        }
+        std::this_thread::sleep_for(kClaimRecheck);
+    }
+}
+
+SerialPort::Attempt SerialPort::TryOpen(const std::string& path) {
     // Non-blocking, so that every wait below is ours and bounded; never our controlling terminal,
     // so that a hang-up cannot signal the program.
     fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0 && errno == EBUSY) {
+        return Attempt::InUse;  // the line is exclusive, and this user may not break in
+    }
     if (fd_ < 0) {
-        return Fail(path);
+        Fail(path);
+        return Attempt::Failed;
     }
     if (!isatty(fd_)) {
         errno = ENOTTY;
         Fail(path);
         Close();
-        return false;
+        return Attempt::Failed;
     }
-    // Another program that holds the line with TIOCEXCL keeps it, even from root, who could
-    // otherwise open it anyway. TIOCEXCL keeps other users off the line; root ignores it, so
-    // another copy of this program is kept off by the advisory lock as well.
-    int heldElsewhere = 0;
-    if ((ioctl(fd_, TIOCGEXCL, &heldElsewhere) == 0 && heldElsewhere != 0) ||
-        flock(fd_, LOCK_EX | LOCK_NB) != 0 || ioctl(fd_, TIOCEXCL) != 0) {
-        errno = EBUSY;
-        Fail(path + " is in use");
+    // TIOCEXCL keeps other users' programs off the line, but not root, who could otherwise open
+    // it anyway: another copy of this program is kept off by the advisory lock as well.
+    if (!Unclaimed(path) || flock(fd_, LOCK_EX | LOCK_NB) != 0 || ioctl(fd_, TIOCEXCL) != 0) {
         Close();
-        return false;
+        return Attempt::InUse;
     }
     exclusive_ = true;
     lowLatency_ = SetLowLatency(fd_, serialFlags_);
     heldLowLatency = lowLatency_ ? 1 : 0;
     heldSerialFlags = serialFlags_;
     heldFd = fd_;
+    return Attempt::Opened;
+}
+
+// Another program that holds the line with TIOCEXCL keeps it, even from root. The flag belongs
+// to the line, not to a program, and outlives one that was killed while someone else keeps the
+// line open (a board simulator's pseudo-terminal): a flag that nobody else's descriptor stands
+// behind is taken over, and the user told so.
+bool SerialPort::Unclaimed(const std::string& path) {
+    int exclusive = 0;
+    if (ioctl(fd_, TIOCGEXCL, &exclusive) != 0 || exclusive == 0) {
+        return true;
+    }
+    if (OtherOpeners(path, fd_) != Openers::None) {
+        return false;
+    }
+    notice_ = path + " was left exclusive by a program that has ended: taken over";
     return true;
 }
 

@@ -23,14 +23,19 @@ class SerialPort {
     ~SerialPort();
 
     // Opens the device for reading and writing, claims it and applies the line settings; fails
-    // when it is missing, not a terminal, held by someone else, or refuses the settings. A port
-    // that refused its settings stays open (and claimed) until Close.
+    // when it is missing, not a terminal, held by someone else (after a quarter of a second), or
+    // refuses the settings. A port that refused its settings stays open (and claimed) until
+    // Close.
     bool Open(const std::string& path, const LineSettings& line);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-    // Why the last Open or ApplyLineSettings failed, for the user's terminal.
+    // Why the last Open or ApplyLineSettings failed, for the user's terminal: the device's path,
+    // then the reason, as in "/dev/ttyUSB0: in use".
     const std::string& LastError() const { return lastError_; }
+    // What the last Open has to tell the user although it succeeded (an exclusive claim left
+    // behind by a program that has ended, taken over); empty for nothing.
+    const std::string& Notice() const { return notice_; }
 
     std::size_t Write(const std::uint8_t* data, std::size_t count);
     std::size_t Read(std::uint8_t* data, std::size_t count);
@@ -50,15 +55,23 @@ class SerialPort {
     void DiscardInputUntilQuiet(int quietMs, int limitMs);
 
   private:
+    enum class Attempt { Opened, InUse, Failed };
+
     bool Claim(const std::string& path);
+    // One look at the line: opened and claimed, or found claimed (and closed again), or failed.
+    Attempt TryOpen(const std::string& path);
     bool Apply(const LineSettings& line);
     bool Fail(const std::string& what);
+    bool InUse(const std::string& path);
+    // True unless another program holds the line with TIOCEXCL.
+    bool Unclaimed(const std::string& path);
 
     int fd_ = -1;
     bool exclusive_ = false;   // this program made the line exclusive
     bool lowLatency_ = false;  // this program switched the driver's low latency on
     int serialFlags_ = 0;      // the driver's flags before that
     std::string lastError_;
+    std::string notice_;
 };
 
 }  // namespace korvel

@@ -1,10 +1,10 @@
 #include "programmer/ImageFiles.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/AtomicFileWriter.h"
+#include "platform/FileDirectory.h"
 #include "platform/InputFile.h"
 
 namespace korvel {
@@ -14,15 +14,16 @@ namespace {
 // A text image of the largest chip takes some 100 KB; anything much larger is no image.
 constexpr std::size_t kMostTextFileBytes = 1 << 20;
 
-// Saving through a symbolic link replaces the file it points to and keeps the link.
-std::string SaveDestination(const std::string& chosen) {
-    char* resolved = realpath(chosen.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return chosen;  // a new file
+LoadResult ResultOf(InputEnd end) {
+    switch (end) {
+        case InputEnd::Complete:
+            return LoadResult::Loaded;
+        case InputEnd::Silent:
+            return LoadResult::Silent;
+        case InputEnd::Failed:
+        default:
+            return LoadResult::ReadError;
     }
-    std::string destination = resolved;
-    std::free(resolved);
-    return destination;
 }
 
 }  // namespace
@@ -30,38 +31,55 @@ std::string SaveDestination(const std::string& chosen) {
 LoadOutcome LoadImageFile(const std::string& path, ImageFormat format, ImageBuffer& image) {
     InputFile file;
     if (!file.Open(path)) {
-        return {LoadResult::CantOpen, 0, ""};
+        return {LoadResult::CantOpen, 0, 0, ""};
     }
-    // A raw image is the file's first bytes; a text image is read whole, then decoded.
+    // A raw image is the file's first bytes, read one beyond the largest chip so that a larger
+    // file shows; a text image is read whole, then decoded.
     const bool raw = format == ImageFormat::Raw;
-    std::vector<std::uint8_t> bytes(raw ? kLargestImage : kMostTextFileBytes + 1);
+    std::vector<std::uint8_t> bytes(raw ? kLargestImage + 1 : kMostTextFileBytes + 1);
     std::size_t count = 0;
-    const bool whole = file.Read(bytes.data(), bytes.size(), count);
+    const LoadResult end = ResultOf(file.Read(bytes.data(), bytes.size(), count));
     bytes.resize(count);
     std::vector<std::uint8_t> decoded;
     std::string problem = "larger than any image";
     const bool isImage =
         count <= kMostTextFileBytes && DecodeImage(format, bytes, decoded, problem);
     // After a read error what arrived still counts, as far as it makes an image.
-    if (!isImage && whole) {
-        return {LoadResult::NotAnImage, 0, problem};
+    if (!isImage && end == LoadResult::Loaded) {
+        return {LoadResult::NotAnImage, 0, 0, problem};
+    }
+    if (isImage && !raw) {
+        image.fill(0xFF);
     }
     std::copy(decoded.begin(), decoded.end(), image.begin());
-    return {whole ? LoadResult::Loaded : LoadResult::ReadError, decoded.size(), ""};
+    return {end, decoded.size(), raw ? count : decoded.size(), ""};
 }
 
-SaveResult SaveImageFile(const std::string& path, ImageFormat format, const ImageBuffer& image,
-                         std::int32_t size) {
+// Saving through a symbolic link replaces the file it points to and keeps the link, where the
+// link may be followed at all.
+SaveOutcome SaveImageFile(const std::string& path, ImageFormat format, const ImageBuffer& image,
+                          std::int32_t size) {
     AtomicFileWriter out;
-    if (!out.Open(SaveDestination(path))) {
-        return SaveResult::CantWrite;
+    std::string destination;
+    std::string reason;
+    if (!FollowFileLinks(path, destination, reason) || !out.Open(destination, reason)) {
+        return {SaveResult::CantWrite, reason};
     }
     const std::vector<std::uint8_t> bytes =
         EncodeImage(format, image.data(), static_cast<std::size_t>(size));
     if (!out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
-        return SaveResult::WriteFailed;
+        return {SaveResult::WriteFailed, ""};
     }
-    return SaveResult::Saved;
+    return {SaveResult::Saved, ""};
+}
+
+SaveOutcome CheckSaveDestination(const std::string& path) {
+    std::string destination;
+    std::string reason;
+    if (FollowFileLinks(path, destination, reason) && MayReplaceFile(destination, reason)) {
+        return {SaveResult::Saved, ""};
+    }
+    return {SaveResult::CantWrite, reason};
 }
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 #include "programmer/Messages.h"
 
+#include "platform/InputFile.h"
 #include "programmer/FormatText.h"
 
 namespace korvel {
@@ -29,6 +30,11 @@ const Words& WordsOf(ChipOperation operation) {
     return kWords[static_cast<int>(operation)];
 }
 
+// A reason behind a message's own words, on a line of its own.
+std::string OnALine(const std::string& reason) {
+    return reason.empty() ? "" : "\n" + reason;
+}
+
 }  // namespace
 
 std::optional<Message> OutcomeMessage(const ChipOutcome& outcome) {
@@ -53,6 +59,24 @@ std::string ProgressText(ChipOperation operation, std::int32_t done, std::int32_
     return FormatText(WordsOf(operation).progress, done * 100 / total);
 }
 
+std::string PortProblem(const Detection& detection) {
+    const std::string& why = detection.problem;
+    return why.rfind(detection.label + ": ", 0) == 0 ? why : detection.label + ": " + why;
+}
+
+std::vector<std::string> DetectionNotes(const Detection& detection) {
+    std::vector<std::string> notes;
+    if (detection.result == DetectionResult::CantOpen) {
+        notes.push_back("can't open " + PortProblem(detection));
+    }
+    for (const std::string& note : {detection.notice, detection.advice}) {
+        if (!note.empty()) {
+            notes.push_back(note);
+        }
+    }
+    return notes;
+}
+
 std::string HardwareLine(const Detection& detection) {
     switch (detection.result) {
         case DetectionResult::Found:
@@ -72,8 +96,13 @@ std::optional<Message> LoadMessage(const LoadOutcome& outcome, std::int32_t chip
             return Message{"Error", "Not an image file !\n" + outcome.problem, MessageIcon::Stop};
         case LoadResult::ReadError:
             return Message{"Error", "Can't read the whole file.\nRead error !", MessageIcon::Stop};
+        case LoadResult::Silent:
+            return Message{"Error",
+                           FormatText("Can't read the whole file.\nNo data for %d seconds !",
+                                      kInputPatienceSeconds),
+                           MessageIcon::Stop};
         case LoadResult::Loaded:
-            if (outcome.loaded > static_cast<std::size_t>(chipSize)) {
+            if (outcome.held > static_cast<std::size_t>(chipSize)) {
                 return Message{"Warning",
                                FormatText("File size is > EEPROM size !\nOnly the first %d bytes "
                                           "will be used.",
@@ -87,10 +116,12 @@ std::optional<Message> LoadMessage(const LoadOutcome& outcome, std::int32_t chip
     }
 }
 
-std::optional<Message> SaveMessage(SaveResult result) {
-    switch (result) {
+std::optional<Message> SaveMessage(const SaveOutcome& outcome) {
+    switch (outcome.result) {
         case SaveResult::CantWrite:
-            return Message{"Error", "Can't write to file.\nFile is read only ?", MessageIcon::Stop};
+            return Message{"Error",
+                           "Can't write to file.\nFile is read only ?" + OnALine(outcome.reason),
+                           MessageIcon::Stop};
         case SaveResult::WriteFailed:
             return Message{"Error", "Can't save the file.\nDisk full or write error !",
                            MessageIcon::Stop};
@@ -104,8 +135,8 @@ Message OverwriteQuestion() {
     return {"Warning", "File exist. Overwrite ?", MessageIcon::Stop};
 }
 
-Message ListingFailedMessage() {
-    return {"Error", "Can't write the file"};
+Message ListingFailedMessage(const std::string& reason) {
+    return {"Error", "Can't write the file" + OnALine(reason)};
 }
 
 }  // namespace korvel

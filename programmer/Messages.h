@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "programmer/ChipOperation.h"
 #include "programmer/Detection.h"
@@ -22,6 +23,14 @@ struct Message {
     MessageIcon icon = MessageIcon::None;
 };
 
+// Why the port could not be opened, under the name the user knows it by: "COM2: /dev/ttyS1:
+// Permission denied", or "/dev/ttyS1: Permission denied" for a port named by its path.
+std::string PortProblem(const Detection& detection);
+
+// What detection has to tell the user beyond the hardware line, a line each, for standard error:
+// why the port could not be opened, how it was opened, a slow adapter.
+std::vector<std::string> DetectionNotes(const Detection& detection);
+
 // What a chip operation's outcome says: its error, or for Verify and Blank check their success;
 // nothing for a Read, Erase or Write that went through.
 std::optional<Message> OutcomeMessage(const ChipOutcome& outcome);
@@ -37,12 +46,13 @@ std::string HardwareLine(const Detection& detection);
 // the chip of `chipSize`; nothing for a file that could not be opened (each face has its own way
 // of asking again) or that loaded well.
 std::optional<Message> LoadMessage(const LoadOutcome& outcome, std::int32_t chipSize);
-// What a failed save says; nothing for a saved file.
-std::optional<Message> SaveMessage(SaveResult result);
+// What a failed save says, with its reason on a line of its own where there is more to say
+// than "read only"; nothing for a saved file.
+std::optional<Message> SaveMessage(const SaveOutcome& outcome);
 // The question before an existing file is replaced.
 Message OverwriteQuestion();
-// What a listing that could not be written says.
-Message ListingFailedMessage();
+// What a listing that could not be written says, with the reason where there is one.
+Message ListingFailedMessage(const std::string& reason);
 
 // The image's name while it stands for no file, and the action line after every operation.
 constexpr const char kNoFileName[] = "[buffer]";

@@ -43,6 +43,7 @@ Programmer::~Programmer() {
 Detection Programmer::Detect(int portNumber) {
     Disconnect();
     Detection detection;
+    detection.label = ports_.Label(portNumber);
     detection.device = ports_.Device(portNumber);
     if (detection.device.empty()) {
         detection.problem = portNumber < 1 ? "no port selected"
@@ -54,6 +55,7 @@ Detection Programmer::Detect(int portNumber) {
         detection.problem = board_->Problem();
         return detection;
     }
+    detection.notice = board_->Notice();
     detection.advice = LatencyTimerAdvice(detection.device);
     boardFound_ = board_->AskVersion(detection.version);
     detection.result = boardFound_ ? DetectionResult::Found : DetectionResult::NotFound;
@@ -94,21 +96,23 @@ LoadOutcome Programmer::LoadImage(const std::string& path, ImageFormat format) {
     return outcome;
 }
 
-SaveResult Programmer::SaveImage(const std::string& path, ImageFormat format) {
-    const SaveResult result = SaveImageFile(path, format, image_, Chip().size);
-    if (result == SaveResult::Saved) {
+SaveOutcome Programmer::SaveImage(const std::string& path, ImageFormat format) {
+    const SaveOutcome outcome = SaveImageFile(path, format, image_, Chip().size);
+    if (outcome.result == SaveResult::Saved) {
         imageName_ = LowerCaseAscii(path);
     }
-    return result;
+    return outcome;
 }
 
 // The listing goes to its full path, never the current directory, and replaces BUFFER.TXT only
-// once it is complete; in a shared directory a link planted there is refused, not followed.
+// once it is complete. A link planted at BUFFER.TXT is refused, not followed, and the links on
+// the way to its directory are followed only where the kernel would.
 ListingOutcome Programmer::WriteListing(const std::function<void()>& writing) const {
     const std::string path = ListingPath(listingDirectory_);
     AtomicFileWriter out;
-    if (!out.Open(path)) {
-        return {false, path};
+    std::string reason;
+    if (!out.Open(path, reason)) {
+        return {false, path, reason};
     }
     if (writing) {
         writing();
@@ -119,7 +123,7 @@ ListingOutcome Programmer::WriteListing(const std::function<void()>& writing) co
     const std::string listing =
         BufferListingText(imageName_, Chip().name, image_.data(), Chip().size, local);
     const bool written = out.Write(listing.data(), listing.size()) && out.Commit();
-    return {written, path};
+    return {written, path, ""};
 }
 
 }  // namespace korvel

@@ -18,7 +18,8 @@ namespace korvel {
 
 struct ListingOutcome {
     bool written = false;
-    std::string path;  // where the listing is
+    std::string path;    // where the listing is
+    std::string reason;  // why it could not be written, where there is more to say
 };
 
 // The programmer: the selected chip type, the image and what it stands for, the board on its
@@ -63,7 +64,7 @@ class Programmer {
 
     // Image files: on success the image stands for the file, named in lower case.
     LoadOutcome LoadImage(const std::string& path, ImageFormat format);
-    SaveResult SaveImage(const std::string& path, ImageFormat format);
+    SaveOutcome SaveImage(const std::string& path, ImageFormat format);
 
     // Writes the image's hex listing, BUFFER.TXT, into the temporary directory (TEMP, else
     // TMPDIR, else /tmp, as found when the programmer was made); `writing` is told once the file

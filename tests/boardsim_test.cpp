@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -50,6 +51,36 @@ TEST(BoardSimulator, RefusesAbsurdNumbersImagesThatAreNoFilesAndOptionsOfTheOthe
         EXPECT_TRUE(EndsWithin(3000, [&] { return RunTool(options).status == 2; })) << options[3];
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("port")));
+}
+
+// The chip's image in any of korvel-cli's formats, chosen by the file's extension as korvel-cli
+// chooses it; the gaps of a text image stay erased, and a damaged one is refused.
+TEST(BoardSimulator, ReadsTheChipsImageInTheFormatItsExtensionNames) {
+    TempDir dir;
+    std::ofstream(dir.File("chip.HEX")) << ":04000C0041424344E6\n:00000001FF\n";
+    std::ofstream(dir.File("chip.s19")) << "S0030000FC\nS107000C41424344E2\n";
+    std::ofstream(dir.File("chip.bin")) << ":04000C0041424344E6\n";
+    const std::vector<std::uint8_t> erasedButFour = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                     0x41, 0x42, 0x43, 0x44};
+    const std::pair<const char*, std::vector<std::uint8_t>> images[] = {
+        {"chip.HEX", erasedButFour},
+        {"chip.s19", erasedButFour},
+        {"chip.bin",
+         {':', '0', '4', '0', '0', '0', 'C', '0', '0', '4', '1', '4', '2', '4', '3', '4'}},
+    };
+    for (const auto& [name, chip] : images) {
+        SimulatorProcess sim({"--chip", "24C00", "--image", dir.File(name)});
+        sim.Stop();
+        EXPECT_EQ(sim.Dump(), chip) << name;
+    }
+    std::ofstream(dir.File("bad.hex")) << ":04000C0041424344E7\n:00000001FF\n";
+    // Ended after ten seconds should it serve after all.
+    EXPECT_EQ(RunTool({"timeout", "10", KORVEL_BOARDSIM, "--link", dir.File("port"), "--image",
+                       dir.File("bad.hex")})
+                  .err,
+              "korvel-boardsim: can't use " + dir.File("bad.hex") +
+                  " as the chip's image: line 1: bad checksum\n");
 }
 
 // Every line korvel-cli may print for these operations.

@@ -96,7 +96,8 @@ TEST(BufferButton, LinkPlantedAtTheListingIsNotFollowed) {
     std::ofstream(desk.dir.File("victim")) << "keep";
     fs::create_symlink(desk.dir.File("victim"), desk.Listing());
     desk.dlg->OnClickBufferbutton();
-    EXPECT_EQ(desk.user.boxes, Texts{"Error 0: Can't write the file"});
+    EXPECT_EQ(desk.user.boxes, Texts{"Error 0: Can't write the file\n" + desk.Listing() +
+                                     ": a symbolic link, not followed"});
     EXPECT_EQ(desk.user.actions, Texts{"Ready."});
     EXPECT_EQ(ReadFileText(desk.dir.File("victim")), "keep");
     EXPECT_TRUE(fs::is_symlink(desk.Listing()));

@@ -107,15 +107,77 @@ TEST(Cli, ExitStatusIsTheOutcomeAndALogShowsWhatHappenedInOrder) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("chip.bin")));
 }
 
+// A destination that cannot be written is found before the chip is touched (a Read of a 24C256
+// takes minutes), and the box says why, after its usual text; a file that is simply read only
+// keeps the line scripts know.
+TEST(Cli, ADestinationThatCannotBeWrittenIsRefusedBeforeAnythingReachesTheBoard) {
+    TempDir dir;
+    const std::string locked = dir.File("locked.bin"), folder = dir.File("folder"),
+                      dangling = dir.File("dangling.bin");
+    WriteFileBytes(locked, {1, 2, 3});
+    chmod(locked.c_str(), 0444);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink(dir.File("gone.bin"), dangling);
+    const std::string refused = "1: Error: Can't write to file. File is read only ?";
+    const std::pair<std::string, std::string> cases[] = {
+        {locked, refused + "\n"},
+        {dir.File("missing/chip.bin"),
+         refused + " " + dir.File("missing") + ": No such file or directory\n"},
+        {folder, refused + " " + folder + ": Is a directory\n"},
+        {dangling, refused + " " + dangling + ": a symbolic link to " + dir.File("gone.bin") +
+                       ", which does not exist\n"},
+        {"/dev/null", refused + " /dev/null: not a regular file\n"},
+    };
+    for (const auto& [out, expected] : cases) {
+        SimulatorProcess sim({"--chip", "24C02"});
+        EXPECT_EQ(Outcome(Cli({"--out", out, "read"})), expected);
+        sim.Stop();
+        EXPECT_TRUE(sim.Trace().empty()) << out;
+    }
+}
+
+// A pipe is read to its end, however late its writer sends: never "no data yet" taken for an
+// empty file, whose 0xFF bytes a Write would then put into the chip.
+TEST(Cli, AnImageFromAPipeIsReadToItsEnd) {
+    TempDir dir;
+    const std::vector<std::uint8_t> image = PatternImage(256, 9);
+    WriteFileBytes(dir.File("image.bin"), image);
+    SimulatorProcess sim({"--chip", "24C02"});
+    const ToolRun run =
+        Cli({"--in", "/dev/stdin", "write"}, "(sleep 0.3; cat '" + dir.File("image.bin") + "') | ");
+    EXPECT_EQ(Outcome(run), "0: COM2: Hardware v2.1\n");
+    sim.Stop();
+    EXPECT_EQ(sim.Dump(), image);
+}
+
+// A raw file larger than the chip is warned about, for a 24C256 too: one byte more is enough.
+TEST(Cli, ARawFileLargerThanTheChipIsWarnedAbout) {
+    TempDir dir;
+    WriteFileBytes(dir.File("fits.bin"), PatternImage(32768));
+    WriteFileBytes(dir.File("larger.bin"), PatternImage(32769));
+    const std::string sums = Cli({"-d", "24C256", "--in", dir.File("fits.bin"), "sum"}).out;
+    EXPECT_EQ(sums.rfind("CRC-32: ", 0), 0u) << sums;
+    EXPECT_EQ(
+        Cli({"-d", "24C256", "--in", dir.File("larger.bin"), "sum"}).out,
+        "Warning: File size is > EEPROM size ! Only the first 32768 bytes will be used.\n" + sums);
+}
+
 TEST(Cli, DevicePathsForThePortAndTheListOfPorts) {
     SimulatorProcess sim({"--chip", "24C02"});
     setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
     // A relative path, from the simulator's directory.
     const std::string relative = "cd '" + sim.File("") + "' && ";
     EXPECT_EQ(Outcome(Cli({"--port", "./port", "detect"}, relative)), "0: ./port: Hardware v2.1\n");
-    // The last --port counts.
-    EXPECT_EQ(Outcome(Cli({"--port", sim.Link(), "--port", "3", "read"})),
-              "1: COM3: Can't open port\nread: Can't open port\n");
+    // The last --port counts. Why a port cannot be opened goes to standard error, under the
+    // name the port was given by, and korvel-cli's own.
+    ToolRun run = Cli({"--port", sim.Link(), "--port", "3", "read"});
+    EXPECT_EQ(Outcome(run) + run.err,
+              "1: COM3: Can't open port\nread: Can't open port\nkorvel-cli: can't open COM3: "
+              "/dev/korvel-no-such-port: No such file or directory\n");
+    run = Cli({"--port", "/dev/null", "detect"});
+    EXPECT_EQ(Outcome(run) + run.err,
+              "1: /dev/null: Can't open port\nkorvel-cli: can't open /dev/null: Inappropriate "
+              "ioctl for device\n");
     const ToolRun ports = Cli({"--port", "/dev/korvel-named", "ports"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_NE(ports.out.find("\nCOM2: /dev/korvel-named (named on the command line)\n"
@@ -161,7 +223,7 @@ TEST(Cli, ImagesInEveryFormatAndTheirSums) {
               ":10000000313233343536373839FFFFFFFFFFFFFF1A\n:00000001FF\n");
     EXPECT_EQ(Cli({"-d", "24C00", "-f", "srec", "--out", dir.File("chip.bin"), "read"}).status, 0);
     EXPECT_EQ(ReadFileText(dir.File("chip.bin")),
-              "S1130000313233343536373839FFFFFFFFFFFFFF16\nS9030000FC\n");
+              "S0030000FC\nS1130000313233343536373839FFFFFFFFFFFFFF16\nS9030000FC\n");
     EXPECT_EQ(Cli({"-d", "24C00", "--format=srec", "--in", dir.File("chip.bin"), "sum"}).out, sums);
     EXPECT_EQ(Cli({"-d", "24C00", "--in", dir.File("chip.HEX"), "sum"}).out, sums);
 

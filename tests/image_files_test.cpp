@@ -1,4 +1,5 @@
 // Open and Save on real files in a temporary directory, with scripted file dialogs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <numeric>
+#include <thread>
 #include <tuple>
 
 #include "platform/AtomicFileWriter.h"
@@ -27,6 +30,8 @@ using Texts = std::vector<std::string>;
 // Box styles: 48 a warning, 20 the overwrite question, 16 an error.
 const std::string kTooLong =
     "Warning 48: File size is > EEPROM size !\nOnly the first 256 bytes will be used.";
+const std::string kTooLongFor24C256 =
+    "Warning 48: File size is > EEPROM size !\nOnly the first 32768 bytes will be used.";
 const std::string kOverwrite = "Warning 20: File exist. Overwrite ?";
 const std::string kReadOnly = "Error 16: Can't write to file.\nFile is read only ?";
 const std::string kSaveFailed = "Error 16: Can't save the file.\nDisk full or write error !";
@@ -44,6 +49,20 @@ struct ImageFiles : ::testing::Test {
     }
     const ImageBuffer& Image() const { return dlg.Core().Image(); }
     const std::string& Name() const { return dlg.Core().ImageName(); }
+    // Open and Save as the buttons run them, with the file the user chooses; the boxes they
+    // showed.
+    Texts Open(const std::string& path) {
+        user.boxes.clear();
+        user.paths = {path};
+        dlg.OnClickOpenbutton();
+        return user.boxes;
+    }
+    Texts Save(const std::string& path) {
+        user.boxes.clear();
+        user.paths = {path};
+        dlg.OnClickSavebutton();
+        return user.boxes;
+    }
     std::string Make(const std::string& name, const Bytes& bytes) {
         WriteFileBytes(dir.File(name), bytes);
         return dir.File(name);
@@ -67,16 +86,14 @@ TEST_F(ImageFiles, CancelsChangeNothingAndAFileThatCannotBeOpenedIsAskedAgain) {
 
     // Refused without a word, then the dialog is cancelled: the name stays behind.
     user.shown.clear();
-    user.paths = {dir.File("Missing.bin")};
-    dlg.OnClickOpenbutton();
+    EXPECT_EQ(Open(dir.File("Missing.bin")), Texts{});
     EXPECT_EQ(user.shown, (Texts{"open *.bin *", "open *.bin *"}));
     EXPECT_EQ(Name(), Lower(dir.File("Missing.bin")));
     EXPECT_TRUE(user.pushes.empty());
 
     // A directory opens, but cannot be read.
-    user.paths = {dir.path().string()};
-    dlg.OnClickOpenbutton();
-    EXPECT_EQ(user.boxes, Texts{"Error 16: Can't read the whole file.\nRead error !"});
+    EXPECT_EQ(Open(dir.path().string()),
+              Texts{"Error 16: Can't read the whole file.\nRead error !"});
 }
 
 TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCased) {
@@ -88,16 +105,14 @@ TEST_F(ImageFiles, OpenLoadsTheChosenFileAtMostTheLargestDeviceAndShowsItLowerCa
         {2, 0, {}, "Size: 0 bytes"},
         {2, 100, {}, "Size: 100 bytes"},
         {2, 300, {kTooLong}, "Size: 300 bytes"},
-        {9, 40000, {}, "Size: 32768 bytes"},
+        {9, 40000, {kTooLongFor24C256}, "Size: 32768 bytes"},
         {2, 40000, {kTooLong}, "Size: 32768 bytes"},
     };
     for (const auto& [type, fileSize, boxes, sizeLine] : cases) {
         Select(type);
         dlg.Core().PutImage(0, Bytes(kImageBufferSize, 0xFF));
-        user.boxes.clear();
         const Bytes file = PatternImage(fileSize, 3);
-        user.paths = {Make("Images/Image.BIN", file)};
-        dlg.OnClickOpenbutton();
+        Open(Make("Images/Image.BIN", file));
         // The rest of the image, the byte beyond the largest device too, stays as it was.
         Bytes expected(kImageBufferSize, 0xFF);
         std::copy_n(file.begin(), std::min<std::size_t>(file.size(), 32768), expected.begin());
@@ -152,32 +167,72 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     EXPECT_EQ(user.shown, (Texts{"save *.bin", kOverwrite, "save *.bin"}));
     EXPECT_EQ(Name(), "");
 
-    user.paths = {dir.File("no/such/directory.bin")};
-    dlg.OnClickSavebutton();
-    user.paths = {path};  // and Yes this time
-    dlg.OnClickSavebutton();
-    EXPECT_EQ(user.boxes, (Texts{kOverwrite, kReadOnly, kOverwrite, kReadOnly}));
+    EXPECT_EQ(Save(dir.File("no/such/directory.bin")),
+              Texts{kReadOnly + "\n" + dir.File("no") + ": No such file or directory"});
+    EXPECT_EQ(Save(path), (Texts{kOverwrite, kReadOnly}));  // and Yes this time
     EXPECT_EQ(Name(), Lower(path));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(user.pushes.empty());
 }
 
-// Special files answer at once: a FIFO nobody writes to loads nothing, and nothing but a regular
-// file is saved over.
-TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
+// A FIFO nobody writes to is given up after ten seconds of silence, with a box that says so;
+// nothing but a regular file is saved over, and the box says what the file is.
+TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWaitWithoutEnd) {
     ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-    EXPECT_TRUE(EndsWithin(3000, [&] {
-        user.paths = {dir.File("pipe")};
-        dlg.OnClickOpenbutton();
-        return user.boxes.empty() && user.Last().size == "Size: 0 bytes";
+    EXPECT_TRUE(EndsWithin(20000, [&] {
+        return Open(dir.File("pipe")) ==
+               Texts{"Error 16: Can't read the whole file.\nNo data for 10 seconds !"};
     }));
-    for (const std::string& target :
-         {dir.File("pipe"), std::string("/dev/null"), dir.path().string()}) {
+    const std::pair<std::string, std::string> targets[] = {
+        {dir.File("pipe"), dir.File("pipe") + ": not a regular file"},
+        {"/dev/null", "/dev/null: not a regular file"},
+        {dir.path().string(), dir.path().string() + ": Is a directory"},
+    };
+    for (const auto& [target, reason] : targets) {
         EXPECT_TRUE(EndsWithin(3000, [&] {
-            user.paths = {target};
-            dlg.OnClickSavebutton();
-            return user.boxes == Texts{kOverwrite, kReadOnly};
+            return Save(target) == Texts{kOverwrite, kReadOnly + "\n" + reason};
         })) << target;
+    }
+}
+
+// A FIFO is read to its end, however late its writer comes and however long it pauses.
+TEST_F(ImageFiles, AFifoIsReadToItsEndWhenItsWriterComesLate) {
+    ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Without waiting for a reader: one that has already given up leaves nothing to wait for.
+        const int fifo = open(dir.File("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+        if (fifo >= 0) {
+            EXPECT_EQ(write(fifo, std::string(100, 'a').data(), 100), 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_EQ(write(fifo, std::string(56, 'b').data(), 56), 56);
+            close(fifo);
+        }
+    });
+    EXPECT_EQ(Open(dir.File("pipe")), Texts{});
+    writer.join();
+    EXPECT_EQ(user.Last().size, "Size: 156 bytes");
+    EXPECT_TRUE(user.boxes.empty());
+}
+
+// Between its records a HEX or S-record file holds erased bytes, whatever image was there before.
+TEST_F(ImageFiles, ARecordFileOpenedOverAnImageLeavesItsGapsErased) {
+    const std::pair<ImageFormat, std::string> files[] = {
+        {ImageFormat::IntelHex, ":10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n"},
+        {ImageFormat::SRecord, "S1130000000102030405060708090A0B0C0D0E0F74\n"},
+    };
+    for (const auto& [format, text] : files) {
+        Programmer programmer;
+        ASSERT_EQ(programmer.LoadImage(Make("old.bin", Bytes(256, 0x11)), ImageFormat::Raw).result,
+                  LoadResult::Loaded);
+        ASSERT_EQ(
+            programmer.LoadImage(Make("new.txt", Bytes(text.begin(), text.end())), format).result,
+            LoadResult::Loaded);
+        ASSERT_EQ(programmer.SaveImage(dir.File("saved.bin"), ImageFormat::Raw).result,
+                  SaveResult::Saved);
+        Bytes expected(256, 0xFF);
+        std::iota(expected.begin(), expected.begin() + 16, 0);
+        EXPECT_EQ(ReadFileBytes(dir.File("saved.bin")), expected) << text;
     }
 }
 
@@ -185,8 +240,7 @@ TEST_F(ImageFiles, FifosAndDevicesNeverMakeOpenOrSaveWait) {
 TEST_F(ImageFiles, LongestNamesSave) {
     for (const std::size_t length : {241u, 250u, 255u}) {
         const std::string path = dir.File(std::string(length - 4, 'n') + ".bin");
-        user.paths = {path};
-        dlg.OnClickSavebutton();
+        EXPECT_EQ(Save(path), Texts{}) << length;
         EXPECT_EQ(ReadFileBytes(path), Bytes(256, 0xFF)) << length;
         fs::remove(path);
     }
@@ -201,7 +255,8 @@ TEST_F(ImageFiles, TerminationDuringASaveLeavesNoTemporaryFile) {
         if (child == 0) {
             InstallSignalHandling();
             AtomicFileWriter out;
-            out.Open(dir.File("image.bin"));
+            std::string reason;
+            out.Open(dir.File("image.bin"), reason);
             out.Write("half", 4);
             raise(signal);
             _exit(0);
@@ -222,9 +277,7 @@ TEST_F(ImageFiles, FailedSaveIsReportedAndTheOldFileKept) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1000, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
-        user.paths = {path};
-        dlg.OnClickSavebutton();
-        return user.boxes == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
+        return Save(path) == Texts{kOverwrite, kSaveFailed} && user.pushes.empty();
     }));
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_EQ(Entries(), 1u);

@@ -3,7 +3,6 @@
 // against the standards' check values and Python's zlib and hashlib.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <numeric>
 #include <tuple>
 
@@ -76,7 +75,7 @@ TEST(RawImageFiles, AreTheBytesAtMostTheLargestChip) {
               Bytes(longer.begin(), longer.begin() + 300));
 }
 
-TEST(RecordFiles, AreWrittenAsSixteenByteRecordsAndTheEndRecord) {
+TEST(RecordFiles, AreWrittenAsSixteenByteRecordsAndTheEndRecordSRecordsWithAHeader) {
     Bytes counting(20);
     std::iota(counting.begin(), counting.end(), 0);
     EXPECT_EQ(Encoded(ImageFormat::IntelHex, {}), ":00000001FF\n");
@@ -87,8 +86,9 @@ TEST(RecordFiles, AreWrittenAsSixteenByteRecordsAndTheEndRecord) {
     const std::string end = Encoded(ImageFormat::IntelHex, Bytes(32768, 0xAB));
     EXPECT_EQ(end.substr(end.size() - 56),
               ":107FF000ABABABABABABABABABABABABABABABABD1\n:00000001FF\n");
-    EXPECT_EQ(Encoded(ImageFormat::SRecord, {}), "S9030000FC\n");
+    EXPECT_EQ(Encoded(ImageFormat::SRecord, {}), "S0030000FC\nS9030000FC\n");
     EXPECT_EQ(Encoded(ImageFormat::SRecord, counting),
+              "S0030000FC\n"
               "S1130000000102030405060708090A0B0C0D0E0F74\n"
               "S107001010111213A2\n"
               "S9030000FC\n");
@@ -136,6 +136,8 @@ TEST(IntelHexFiles, MalformedOnesAreRefusedNamingTheLineAndChangeNothing) {
             {":020000000102FB\n:0100010041BD\n:00000001FF\n", "line 2: overlaps an earlier record"},
             {":00000006FA\n:00000001FF\n", "line 1: unknown record type"},
             {":00000001FF\n\n:0100000041BE\n", "line 3: data after the end record"},
+            {":0100000041BE\n", "line 2: no end record"},
+            {":0100000041BE\r:00000001FF\x1A\n", "line 2: bad hex digit"},
             {"S104000041BA\nS9030000FC\n", "line 1: not a record"},
         });
 }
@@ -165,6 +167,9 @@ TEST(SRecordFiles, ReadHandCheckedRecordsWithTheGapsErased) {
     EXPECT_EQ(Decoded(ImageFormat::SRecord, "S3060000000041B8\n\nS5030001FB\nS70500000000FA\n"),
               Bytes{0x41});
     EXPECT_EQ(Decoded(ImageFormat::SRecord, "S604000000FB\nS9030000FC\n"), Bytes{});
+    // No end record, as srec_cat writes a binary image unless given a start address.
+    EXPECT_EQ(Decoded(ImageFormat::SRecord, "S104000041BA\nS5030001FB\n"), Bytes{0x41});
+    EXPECT_EQ(Decoded(ImageFormat::SRecord, "S104000041BA"), Bytes{0x41});
 }
 
 TEST(SRecordFiles, MalformedOnesAreRefusedNamingTheLineAndChangeNothing) {
@@ -175,43 +180,91 @@ TEST(SRecordFiles, MalformedOnesAreRefusedNamingTheLineAndChangeNothing) {
                       {"S10200FD\nS9030000FC\n", "line 1: wrong record length"},
                       {"S904000041BA\n", "line 1: wrong record length"},
                       {"S3080000800000000077\nS9030000FC\n", "line 1: data beyond 32768 bytes"},
-                      // As srec_cat writes a binary image unless given a start address.
-                      {"S104000041BA\nS5030001FB\n", "line 3: no end record"},
                       {"S4030000FC\nS9030000FC\n", "line 1: unknown record type"},
                       {"S104000041BA\nS5030002FA\nS9030000FC\n", "line 2: wrong record count"},
+                      {"S104000041BA\nS5030002FA\n", "line 2: wrong record count"},
                       {":0100000041BE\n:00000001FF\n", "line 1: not a record"},
                   });
 }
 
-// Files go both ways byte exact: srec_cat reads what Korvel writes, and Korvel reads what srec_cat
-// writes, Intel HEX and S-records with S1, S2 and S3 addresses.
+// srec_cat with these arguments; its warnings go to standard error.
+ToolRun SrecCat(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "srec_cat");
+    return RunTool(arguments);
+}
+
+std::string Replaced(std::string text, char from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+        text.replace(at, 1, to);
+        at += to.size();
+    }
+    return text;
+}
+
+// Files go both ways byte exact: srec_cat reads what Korvel writes without a warning, and Korvel
+// reads what srec_cat writes, Intel HEX and S-records: by default with a count record and no end
+// record, or with S1, S2 and S3 addresses and the end record of each.
 TEST(SrecCatExchange, FilesGoBothWaysByteExact) {
     if (!OnPath("srec_cat")) {
         GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
     }
     TempDir dir;
+    const std::string chip = dir.File("chip.bin"), korvel = dir.File("korvel.txt"),
+                      its = dir.File("its.txt"), back = dir.File("back.bin");
     // Each format, srec_cat's name for it, and how srec_cat is to write it.
-    const std::tuple<ImageFormat, const char*, const char*> formats[] = {
-        {ImageFormat::IntelHex, "-Intel", ""},
-        {ImageFormat::SRecord, "-Motorola", "-address-length=2 -execution-start-address=0"},
-        {ImageFormat::SRecord, "-Motorola", "-address-length=3 -execution-start-address=0"},
-        {ImageFormat::SRecord, "-Motorola", "-address-length=4 -execution-start-address=0"},
-    };
-    // srec_cat in the directory; true when it succeeded.
-    const auto srecCat = [&dir](const std::string& arguments) {
-        return std::system(("cd '" + dir.path().string() + "' && srec_cat " + arguments).c_str()) ==
-               0;
+    const std::tuple<ImageFormat, const char*, std::vector<std::string>> formats[] = {
+        {ImageFormat::IntelHex, "-Intel", {}},
+        {ImageFormat::SRecord, "-Motorola", {}},
+        {ImageFormat::SRecord, "-Motorola", {"-address-length=2", "-execution-start-address=0"}},
+        {ImageFormat::SRecord, "-Motorola", {"-address-length=3", "-execution-start-address=0"}},
+        {ImageFormat::SRecord, "-Motorola", {"-address-length=4", "-execution-start-address=0"}},
     };
     for (const std::size_t size : {16, 333, 32768}) {
         const Bytes image = PatternImage(size, 7);
-        WriteFileBytes(dir.File("chip.bin"), image);
+        WriteFileBytes(chip, image);
         for (const auto& [format, name, writing] : formats) {
-            const std::string as = std::string(name) + " " + writing;
-            WriteFileBytes(dir.File("korvel.txt"), EncodeImage(format, image.data(), size));
-            ASSERT_TRUE(srecCat("korvel.txt " + std::string(name) + " -o back.bin -Binary"));
-            ASSERT_TRUE(srecCat("chip.bin -Binary -o its.txt " + as)) << as;
-            EXPECT_EQ(ReadFileBytes(dir.File("back.bin")), image) << as << size;
-            EXPECT_EQ(Decoded(format, ReadFileText(dir.File("its.txt"))), image) << as << size;
+            WriteFileBytes(korvel, EncodeImage(format, image.data(), size));
+            const ToolRun read = SrecCat({korvel, name, "-o", back, "-Binary"});
+            EXPECT_EQ(Outcome(read) + read.err, "0: ") << name;
+            std::vector<std::string> write = {chip, "-Binary", "-o", its, name};
+            write.insert(write.end(), writing.begin(), writing.end());
+            ASSERT_EQ(SrecCat(write).status, 0);
+            EXPECT_EQ(ReadFileBytes(back), image) << name << size;
+            EXPECT_EQ(Decoded(format, ReadFileText(its)), image) << name << writing.size() << size;
+        }
+    }
+}
+
+// srec_cat's files as other tools pass them on: a UTF-8 byte-order mark before the first record,
+// a DOS ^Z after the last, CR LF or CR alone at the ends of lines. Each loads as srec_cat loads
+// it; srec_cat 1.64 refuses CR alone, which Korvel reads all the same, as it is unambiguous.
+TEST(SrecCatExchange, OtherToolsQuirksLoadAsSrecCatLoadsThem) {
+    if (!OnPath("srec_cat")) {
+        GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
+    }
+    TempDir dir;
+    const std::string chip = dir.File("chip.bin"), its = dir.File("its.txt"),
+                      quirky = dir.File("quirky.txt"), back = dir.File("back.bin");
+    const Bytes image = PatternImage(100, 3);
+    WriteFileBytes(chip, image);
+    for (const auto& [format, name] : {std::pair(ImageFormat::IntelHex, "-Intel"),
+                                       std::pair(ImageFormat::SRecord, "-Motorola")}) {
+        ASSERT_EQ(SrecCat({chip, "-Binary", "-o", its, name}).status, 0);
+        const std::string text = ReadFileText(its);
+        // Each variant of the file, and whether srec_cat reads it.
+        const std::pair<std::string, bool> variants[] = {
+            {"\xEF\xBB\xBF" + text, true},
+            {text + "\x1A", true},
+            {Replaced(text, '\n', "\r\n") + "\x1A\r\n\x1A", true},
+            {Replaced(text, '\n', "\r"), false},
+        };
+        for (const auto& [variant, srecCatReads] : variants) {
+            EXPECT_EQ(Decoded(format, variant), image) << variant;
+            WriteFileBytes(quirky, FileOf(variant));
+            EXPECT_EQ(SrecCat({quirky, name, "-o", back, "-Binary"}).status == 0, srecCatReads);
+            if (srecCatReads) {
+                EXPECT_EQ(ReadFileBytes(back), image) << variant;
+            }
         }
     }
 }

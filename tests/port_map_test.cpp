@@ -98,6 +98,36 @@ TEST(PortMap, FourRealUartsAreTtyS0ToTtyS3AndTheEnvironmentWinsForItsEntry) {
     unsetenv("KORVEL_COM4");
 }
 
+// The window starts on COM2, unless COM2 stands for nothing while another port stands for a
+// device: a laptop's one adapter is COM1.
+TEST(PortMap, StartsOnCom2OrElseOnTheFirstPortThatStandsForADevice) {
+    FakeMachine laptop;
+    EXPECT_EQ(PortNames(laptop.root.path()).StartPortNumber(), 2);  // nothing at all
+    laptop.Adapter("ttyUSB0", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    EXPECT_EQ(PortNames(laptop.root.path()).StartPortNumber(), 1);
+    setenv("KORVEL_COM2", "/dev/ttyUSB7", 1);
+    EXPECT_EQ(PortNames(laptop.root.path()).StartPortNumber(), 2);
+    unsetenv("KORVEL_COM2");
+
+    FakeMachine desk;
+    desk.Uart("ttyS0", 4);
+    desk.Adapter("ttyUSB0");
+    EXPECT_EQ(PortNames(desk.root.path()).StartPortNumber(), 2);
+
+    FakeMachine empty;
+    setenv("KORVEL_COM3", "/dev/ttyACM0", 1);
+    EXPECT_EQ(PortNames(empty.root.path()).StartPortNumber(), 3);
+    unsetenv("KORVEL_COM3");
+}
+
+// A port named by its path for this run is called by it; the others by their number.
+TEST(PortMap, PortsNamedForTheRunAreCalledByTheirPath) {
+    PortNames names;
+    names.Name(2, "/dev/ttyUSB0");
+    EXPECT_EQ(names.Label(2), "/dev/ttyUSB0");
+    EXPECT_EQ(names.Label(3), "COM3");
+}
+
 TEST(LatencyTimer, AdviceOnlyForAnAdapterThatStillWaitsLongerThanAMillisecond) {
     FakeMachine machine;
     for (const auto& [name, timer] : {std::pair{"ttyUSB0", "16"}, {"ttyUSB1", "1"}}) {

@@ -39,4 +39,8 @@ void PortTips::Refresh() {
     }
 }
 
+void ShowPortProblem(QComboBox& list, const std::string& problem) {
+    list.setToolTip(QString::fromStdString(problem));
+}
+
 }  // namespace korvel

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QObject>
+#include <string>
 
 #include "platform/PortMap.h"
 
@@ -23,5 +24,10 @@ class PortTips : public QObject {
     QComboBox& list_;
     const PortNames& names_;
 };
+
+// The port list's own tooltip: why the chosen port could not be opened, which the hardware line
+// does not say ("Can't open port") and standard error, unseen when the program was started
+// from the desktop's menu, does; no tooltip while the port is open.
+void ShowPortProblem(QComboBox& list, const std::string& problem);
 
 }  // namespace korvel

@@ -1,6 +1,7 @@
 #include "window/QtDialogHost.h"
 
 #include "window/PathLine.h"
+#include "window/PortTips.h"
 
 namespace korvel {
 
@@ -55,6 +56,7 @@ void QtDialogHost::ShowStatusTexts(const StatusTexts& texts) {
     Show(*labels_.hardware,
          QString::fromLatin1(texts.hardware.data(), static_cast<qsizetype>(texts.hardware.size()))
              .left(kHardwareLineLimit));
+    ShowPortProblem(*labels_.ports, texts.portProblem);
     afterPush_();
 }
 

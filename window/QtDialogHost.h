@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <functional>
 #include <vector>
@@ -10,12 +11,14 @@
 
 namespace korvel {
 
-// The controls that show the four status texts.
+// The controls that show the status texts: four lines, and the port list, whose own tooltip
+// says why the chosen port could not be opened.
 struct StatusLabels {
     QLabel* action;
     QLabel* file;
     QLabel* size;
     QLabel* hardware;
+    QComboBox* ports;
 };
 
 // The dialog's texts, buttons, message boxes and file dialogs in the window. A push changes only

@@ -1,6 +1,14 @@
 // korvel-cli, the host, against the board's own firmware running on a simulated ATmega328P with a
 // 24Cxx chip model, over a pseudo-terminal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
 
 #include "tests/support/BoardSession.h"
 #include "tests/support/ToolRun.h"
@@ -38,6 +46,71 @@ INSTANTIATE_TEST_SUITE_P(Chips, EndToEnd,
                          testing::Values(Chip{"24C02", 256}, Chip{"24C16", 2048},
                                          Chip{"24C256", 32768}),
                          [](const auto& info) { return "chip" + info.param.first.substr(3); });
+
+// korvel-cli started with these arguments and its output thrown away, not waited for.
+pid_t StartCli(std::vector<std::string> args) {
+    args.insert(args.begin(), KORVEL_CLI);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+            dup2(null, fd);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+// A host ended at any moment of a write, by SIGTERM, SIGINT or SIGKILL, leaves neither half a
+// command on the line nor its claim on the port: the next host finds the board at once, and the
+// chip holds at each address its old byte or its new one, never anything else. The moments are
+// random, from a fixed seed, so that a failure repeats.
+TEST(EndToEndFaults, HostsKilledInTheMiddleOfAWriteLeaveTheChipWhole) {
+    TempDir dir;
+    // Two images that differ at every address, with no byte below 0x80: no command letter.
+    std::vector<std::uint8_t> images[2] = {PatternImage(256, 5), {}};
+    for (std::uint8_t& byte : images[0]) {
+        byte |= 0x80;
+        images[1].push_back(byte ^ 0x55);
+    }
+    WriteFileBytes(dir.File("0.bin"), images[0]);
+    WriteFileBytes(dir.File("1.bin"), images[1]);
+    SimulatorProcess board({"--chip", "24C02", "--fast", "--image", dir.File("0.bin")},
+                           KORVEL_AVRBOARD);
+    ASSERT_TRUE(board.Started());
+
+    std::mt19937 random(2);
+    const int signals[] = {SIGTERM, SIGINT, SIGKILL};
+    for (int trial = 0; trial < 60 && !HasFailure(); ++trial) {
+        const int signal = signals[random() % 3];
+        const auto delay = std::chrono::microseconds(random() % 250'000);
+        const pid_t writer = StartCli(
+            {"-d", "24C02", "--in", dir.File(std::to_string(1 - trial % 2) + ".bin"), "write"});
+        std::this_thread::sleep_for(delay);
+        kill(writer, signal);
+        waitpid(writer, nullptr, 0);
+
+        const std::string when = "trial " + std::to_string(trial) + ", signal " +
+                                 std::to_string(signal) + " after " +
+                                 std::to_string(delay.count()) + " us";
+        unlink(dir.File("chip.bin").c_str());
+        EXPECT_EQ(Outcome(Cli({"-d", "24C02", "--out", dir.File("chip.bin"), "read"})),
+                  "0: COM2: Hardware v1.0\n")
+            << when;
+        const std::vector<std::uint8_t> chip = ReadFileBytes(dir.File("chip.bin"));
+        ASSERT_EQ(chip.size(), 256u) << when;
+        for (std::size_t address = 0; address < chip.size(); ++address) {
+            ASSERT_TRUE(chip[address] == images[0][address] || chip[address] == images[1][address])
+                << when << ": address " << address << " holds " << int{chip[address]};
+        }
+    }
+}
 
 TEST(EndToEndFaults, EmptySocketReadsFFAndFailsToWrite) {
     TempDir dir;

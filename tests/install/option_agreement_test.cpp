@@ -114,7 +114,10 @@ TEST_F(Agreement, ManPagesNameTheOptionsOfHelp) {
     if (!OnPath("groff")) {
         GTEST_SKIP() << "groff is not installed (Debian package groff-base)";
     }
-    for (const char* program : {"korvel-cli", "korvel-boardsim"}) {
+    for (const std::string program : {"korvel-cli", "korvel-boardsim", "korvel"}) {
+        if (!KORVEL_WINDOW && program == "korvel") {
+            continue;
+        }
         const Words help = Options(Help(program));
         EXPECT_FALSE(help.empty()) << program;
         EXPECT_EQ(Options(Section(ManPage(program), "OPTIONS")), help) << program;

@@ -12,6 +12,7 @@
 
 #include "boards/ByteProtocolBoard.h"
 #include "resources/ControlIds.h"
+#include "tests/support/ToolRun.h"
 #include "tests/window/WindowFixture.h"
 #include "tools/launch/TempDir.h"
 
@@ -162,6 +163,57 @@ TEST(MainWindow, ClosingReleasesThePortOnce) {
     window->Window().close();
     window->OnDestroy();
     EXPECT_TRUE(other.Connect(sim.Link())) << other.Problem();
+}
+
+// With COM2 standing for nothing, the window starts on the port that has the board (a single
+// USB adapter is COM1); a port that cannot be opened says why in the port list's tooltip, which
+// a program started from the desktop's menu shows instead of standard error.
+TEST(StartUp, OnThePortThatStandsForADeviceWithTheReasonOfAFailureInTheTooltip) {
+    SimulatorProcess sim({"--chip", "24C02"});
+    unsetenv("KORVEL_COM2");
+    setenv("KORVEL_COM3", "/dev/korvel-no-such-port", 1);
+    sim.ServeAsPort(1);
+    if (!PortNames().Device(2).empty()) {
+        GTEST_SKIP() << "this machine has serial ports of its own for COM1 and COM2";
+    }
+    {
+        ShownWindow window;
+        EXPECT_EQ((QStringList{window.List(IDC_PORTCOMBO).currentText(), window.Text(IDC_HWSTAT),
+                               window.List(IDC_PORTCOMBO).toolTip()}),
+                  (QStringList{"COM1", "Hardware v2.1", ""}));
+        window.Choose(IDC_PORTCOMBO, 2);
+        EXPECT_EQ((QStringList{window.Text(IDC_HWSTAT), window.List(IDC_PORTCOMBO).toolTip()}),
+                  (QStringList{"Can't open port",
+                               "Can't open COM3: /dev/korvel-no-such-port: No such file or "
+                               "directory"}));
+        window.Choose(IDC_PORTCOMBO, 0);
+        EXPECT_EQ(window.List(IDC_PORTCOMBO).toolTip(), "");
+    }
+    // COM2 stands for a device, whether or not it can be opened: the window starts there.
+    setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
+    ShownWindow window;
+    EXPECT_EQ(
+        (QStringList{window.List(IDC_PORTCOMBO).currentText(), window.Text(IDC_HWSTAT),
+                     window.List(IDC_PORTCOMBO).toolTip()}),
+        (QStringList{"COM2", "Can't open port",
+                     "Can't open COM2: /dev/korvel-no-such-port: No such file or directory"}));
+    unsetenv("KORVEL_COM1");
+    unsetenv("KORVEL_COM3");
+}
+
+// --help and --version are answered as korvel-cli answers them, without a window and without
+// the display that the toolkit would need.
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+    const auto run = [](const char* option) {
+        return RunTool({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                        KORVEL_WINDOW_PROGRAM, option});
+    };
+    const ToolRun help = run("--help");
+    EXPECT_EQ(help.status, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: korvel [OPTION]...\n", 0), 0u) << help.out;
+    EXPECT_EQ(run("-h").out, help.out);
+    const ToolRun version = run("--version");
+    EXPECT_EQ(Outcome(version) + version.err, "0: korvel (Korvel) 3.0.0.0\n");
 }
 
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {

@@ -74,7 +74,7 @@ TEST(Templates, ControlsSitWhereTheTemplatePutsThemAndFixedTextsFit) {
 
     // Whatever the board answers, the hardware line keeps twenty characters, one for each byte.
     window->Host().ShowStatusTexts({"Ready.", "File: [buffer]", "Size: 256 bytes",
-                                    "Hardware v\xE9<i>and a lot more than twenty"});
+                                    "Hardware v\xE9<i>and a lot more than twenty", ""});
     EXPECT_EQ(window.Text(IDC_HWSTAT), QString::fromUtf8("Hardware v\u00e9<i>and a "));
 }
 

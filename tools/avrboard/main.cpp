@@ -27,8 +27,8 @@ using Clock = std::chrono::steady_clock;
 // the board's UART, each delivered to the host once its time on the line is over.
 class Bridge {
   public:
-    Bridge(AvrBoard& board, int master, const BoardOptions& options)
-        : board_(board), master_(master), options_(options) {
+    Bridge(AvrBoard& board, Pty& line, const BoardOptions& options)
+        : board_(board), line_(line), master_(line.master()), options_(options) {
         if (!options.trace.empty()) {
             trace_ = std::fopen(options.trace.c_str(), "w");
         }
@@ -91,12 +91,20 @@ class Bridge {
     }
     std::uint64_t PacedCycle() const { return WallCycle() + lead_; }
 
+    // Takes what the host has sent, waiting for it at most `wait`; a host that closes the line
+    // is noticed meanwhile.
     void TakeFromHost(std::chrono::nanoseconds wait) {
         const timespec timeout{0, static_cast<long>(wait.count())};
-        pollfd entry{master_, POLLIN, 0};
+        pollfd entries[] = {{master_, POLLIN, 0}, {line_.watch(), POLLIN, 0}};
         sigset_t open{};
         sigemptyset(&open);
-        if (ppoll(&entry, 1, &timeout, &open) <= 0) {
+        if (ppoll(entries, 2, &timeout, &open) <= 0) {
+            return;
+        }
+        if ((entries[1].revents & POLLIN) != 0) {
+            line_.TakeLineEvents();
+        }
+        if ((entries[0].revents & POLLIN) == 0) {
             return;
         }
         std::uint8_t bytes[256];
@@ -138,6 +146,7 @@ class Bridge {
     }
 
     AvrBoard& board_;
+    Pty& line_;
     int master_;
     const BoardOptions& options_;
     std::FILE* trace_ = nullptr;
@@ -183,7 +192,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", options.link.c_str());
     std::fflush(stdout);
 
-    Bridge bridge(*board, pty.master(), options);
+    Bridge bridge(*board, pty, options);
     if (!bridge.Run()) {
         std::fprintf(stderr, "korvel-avrboard: the firmware stopped\n");
         return 1;

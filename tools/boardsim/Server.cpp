@@ -34,10 +34,11 @@ std::chrono::nanoseconds ByteTime(int baud) {
 
 }  // namespace
 
-Server::Server(const SimOptions& options, Board& board, int master)
+Server::Server(const SimOptions& options, Board& board, Pty& line)
     : options_(options),
       board_(board),
-      master_(master),
+      pty_(line),
+      master_(line.master()),
       noise_(options.flipEvery, options.seed),
       trace_(options.trace) {
     if (options.chaosSeed >= 0) {
@@ -109,8 +110,9 @@ Server::Clock::time_point Server::NextDue() const {
     return next;
 }
 
-// Waits for the host's bytes, or for room on the line when a byte is due, until `until`. The
-// stop signals are let in only here, so that one cannot slip in between a check and the wait.
+// Waits for the host's bytes, or for room on the line when a byte is due, until `until`; a host
+// that closes the line is noticed meanwhile. The stop signals are let in only here, so that one
+// cannot slip in between a check and the wait.
 void Server::Wait(Clock::time_point until) {
     const auto now = Clock::now();
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -119,10 +121,17 @@ void Server::Wait(Clock::time_point until) {
     const timespec wait{static_cast<time_t>(ns / 1'000'000'000),
                         static_cast<long>(ns % 1'000'000'000)};
     const bool sending = !toHost_.empty() && toHost_.front().due <= now;
-    pollfd entry{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
+    pollfd entries[] = {{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0},
+                        {pty_.watch(), POLLIN, 0}};
     sigset_t open{};
     sigemptyset(&open);
-    if (ppoll(&entry, 1, &wait, &open) <= 0 || (entry.revents & POLLIN) == 0) {
+    if (ppoll(entries, 2, &wait, &open) <= 0) {
+        return;
+    }
+    if ((entries[1].revents & POLLIN) != 0) {
+        pty_.TakeLineEvents();
+    }
+    if ((entries[0].revents & POLLIN) == 0) {
         return;
     }
     std::uint8_t bytes[256];

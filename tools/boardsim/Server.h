@@ -12,6 +12,7 @@
 #include "tools/boardsim/LineNoise.h"
 #include "tools/boardsim/SimOptions.h"
 #include "tools/boardsim/Trace.h"
+#include "tools/line/Pty.h"
 
 namespace korvel::sim {
 
@@ -27,7 +28,7 @@ namespace korvel::sim {
 // board, and one the board sent at another rate than the host listens at never reaches it.
 class Server {
   public:
-    Server(const SimOptions& options, Board& board, int master);
+    Server(const SimOptions& options, Board& board, Pty& line);
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
@@ -59,6 +60,7 @@ class Server {
 
     const SimOptions& options_;
     Board& board_;
+    Pty& pty_;
     int master_;
     std::optional<Chaos> chaos_;
     LineNoise noise_;

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     if (options.pace || options.latencyMs > 0) {
         prctl(PR_SET_TIMERSLACK, 1UL);  // byte times are a millisecond: wake on the microsecond
     }
-    Server server(options, board, pty.master());
+    Server server(options, board, pty);
     server.Run(stopRequested);
     return 0;
 }

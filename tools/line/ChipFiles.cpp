@@ -4,12 +4,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
+#include "image/ImageFormat.h"
+
 namespace korvel::sim {
+
+namespace {
+
+// A text image of the largest chip takes some 100 KB; a larger text file is no image.
+constexpr std::size_t kMostTextBytes = 1 << 20;
+
+// Reads at most `most` bytes; false with the reason on a read error.
+bool ReadAtMost(int fd, std::size_t most, std::vector<std::uint8_t>& bytes, std::string& error) {
+    bytes.resize(most);
+    std::size_t got = 0;
+    ssize_t done = 1;
+    while (got < most && done != 0) {
+        done = read(fd, bytes.data() + got, most - got);
+        if (done > 0) {
+            got += static_cast<std::size_t>(done);
+        } else if (done < 0 && errno != EINTR) {
+            error = std::strerror(errno);
+            return false;
+        }
+    }
+    bytes.resize(got);
+    return true;
+}
+
+}  // namespace
 
 bool LoadChipImage(const std::string& path, std::size_t size, std::vector<std::uint8_t>& chip,
                    std::string& error) {
@@ -28,19 +56,24 @@ bool LoadChipImage(const std::string& path, std::size_t size, std::vector<std::u
         }
         return false;
     }
-    std::size_t got = 0;
-    ssize_t done = 1;
-    while (got < size && done != 0) {
-        done = read(fd, chip.data() + got, size - got);
-        if (done > 0) {
-            got += static_cast<std::size_t>(done);
-        } else if (done < 0 && errno != EINTR) {
-            error = "can't read " + path + ": " + std::strerror(errno);
-            close(fd);
-            return false;
-        }
-    }
+    // As korvel-cli reads it: by its extension, a raw image no further than the chip.
+    const ImageFormat format = ImageFormatOfPath(path);
+    const bool raw = format == ImageFormat::Raw;
+    std::vector<std::uint8_t> file;
+    std::string problem;
+    const bool read = ReadAtMost(fd, raw ? size : kMostTextBytes + 1, file, problem);
     close(fd);
+    if (!read) {
+        error = "can't read " + path + ": " + problem;
+        return false;
+    }
+    std::vector<std::uint8_t> image;
+    problem = "larger than any image";
+    if (file.size() > kMostTextBytes || !DecodeImage(format, file, image, problem)) {
+        error = "can't use " + path + " as the chip's image: " + problem;
+        return false;
+    }
+    std::copy_n(image.begin(), std::min(image.size(), size), chip.begin());
     return true;
 }
 

@@ -6,8 +6,10 @@
 
 namespace korvel::sim {
 
-// Reads the chip's contents at start: a regular file only, at most `size` bytes of it (the rest
-// of the chip stays erased). False with the reason when the file cannot be used.
+// Reads the chip's contents at start from a regular file only, in the format its extension names
+// as korvel-cli has it (ImageFormatOfPath): raw, Intel HEX or S-records. The chip takes the
+// image's first `size` bytes; the rest of it, and the gaps of a text image, stay erased. False
+// with the reason when the file cannot be used.
 bool LoadChipImage(const std::string& path, std::size_t size, std::vector<std::uint8_t>& chip,
                    std::string& error);
 

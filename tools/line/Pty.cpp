@@ -1,6 +1,8 @@
 #include "tools/line/Pty.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,11 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/DeviceOpeners.h"
+
 namespace korvel::sim {
 
 Pty::~Pty() {
     if (!link_.empty()) {
         unlink(link_.c_str());
+    }
+    if (watch_ >= 0) {
+        close(watch_);
     }
     if (slave_ >= 0) {
         close(slave_);
@@ -44,6 +51,14 @@ bool Pty::Create(const std::string& link, std::string& error) {
     tcsetattr(slave_, TCSANOW, &settings);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 
+    // Every last close of the slave by a host.
+    slaveName_ = slaveName;
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ < 0 || inotify_add_watch(watch_, slaveName, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        error = std::string("watching the pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+
     // Replace a stale link from an earlier run, but never a file that is not a link.
     struct stat existing {};
     if (lstat(link.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
@@ -55,6 +70,22 @@ bool Pty::Create(const std::string& link, std::string& error) {
     }
     link_ = link;
     return true;
+}
+
+// A simulator run by an ordinary user sees the descriptors of its own user's programs only; the
+// others' cannot have opened its line (but root's, which then keep each other off by their
+// advisory lock, if they are copies of Korvel).
+void Pty::TakeLineEvents() {
+    alignas(inotify_event) char events[4096];
+    bool closed = false;
+    while (read(watch_, events, sizeof events) > 0) {
+        closed = true;
+    }
+    int exclusive = 0;
+    if (closed && ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0 &&
+        OtherOpeners(slaveName_, slave_) != Openers::Some) {
+        ioctl(slave_, TIOCNXCL);
+    }
 }
 
 }  // namespace korvel::sim

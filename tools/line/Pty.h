@@ -17,9 +17,18 @@ class Pty {
     bool Create(const std::string& link, std::string& error);
     int master() const { return master_; }
 
+    // Readable when a host has closed the line: call TakeLineEvents then.
+    int watch() const { return watch_; }
+    // Once no host has the line open any more, clears an exclusive claim (TIOCEXCL) still on it.
+    // A host killed before it could give its claim back leaves it behind: the flag belongs to the
+    // line, which the simulator keeps open, and would refuse every later host.
+    void TakeLineEvents();
+
   private:
     int master_ = -1;
     int slave_ = -1;
+    int watch_ = -1;
+    std::string slaveName_;
     std::string link_;
 };
 
