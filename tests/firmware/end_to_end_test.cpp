@@ -22,10 +22,10 @@ TEST_P(EndToEnd, WritesVerifiesAndReadsTheWholeChip) {
     const std::vector<std::uint8_t> image = PatternImage(size);
     WriteFileBytes(dir.File("image.bin"), image);
 
-    EXPECT_EQ(Outcome(Cli({"detect"})), "0: COM2: Hardware v1.0\n");
+    EXPECT_EQ(Outcome(Cli({"detect"})), "0: COM2: Hardware vK20\n");
 
     EXPECT_EQ(Outcome(Cli({"--device", type, "--in", dir.File("image.bin"), "write", "verify"})),
-              "0: COM2: Hardware v1.0\nVerify: Verify ok\n");
+              "0: COM2: Hardware vK20\nVerify: Verify ok\n");
 
     EXPECT_EQ(Cli({"--device", type, "--out", dir.File("chip.bin"), "read"}).status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), image);
@@ -49,7 +49,33 @@ TEST(EndToEndFaults, EmptySocketReadsFFAndFailsToWrite) {
     EXPECT_EQ(ReadFileBytes(dir.File("chip.bin")), std::vector<std::uint8_t>(256, 0xFF));
 
     EXPECT_EQ(Outcome(Cli({"--device", "24C02", "--in", dir.File("image.bin"), "write"})),
-              "1: COM2: Hardware v1.0\nWrite: Write error !\n");
+              "1: COM2: Hardware vK20\nWrite: Write error !\n");
+}
+
+// A chip of the old kind with a write cycle of 10 ms, one whose write cycle never ends at an
+// address (the board finds out at the next write, and answers that one with the complement),
+// and one that refuses data for an address.
+TEST(EndToEndFaults, ChipsThatWriteSlowlyOrNotAtAll) {
+    const struct {
+        std::vector<std::string> options;
+        const char* outcome;
+    } chips[] = {
+        {{"--write-cycle-ms", "10"}, "0: COM2: Hardware vK20\nVerify: Verify ok\n"},
+        {{"--endless-cycle-at", "0x10"}, "1: COM2: Hardware vK20\nWrite: Write error !\n"},
+        {{"--refuse-write-at", "0x10"}, "1: COM2: Hardware vK20\nWrite: Write error !\n"},
+    };
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), PatternImage(256));
+    for (const auto& chip : chips) {
+        std::vector<std::string> options = {"--chip", "24C02", "--fast"};
+        options.insert(options.end(), chip.options.begin(), chip.options.end());
+        SimulatorProcess board(options, KORVEL_AVRBOARD);
+        ASSERT_TRUE(board.Started());
+        EXPECT_EQ(
+            Outcome(Cli({"--device", "24C02", "--in", dir.File("image.bin"), "write", "verify"})),
+            chip.outcome)
+            << chip.options.front();
+    }
 }
 
 TEST(EndToEndFaults, StuckBusEndsWithAnErrorInsteadOfHanging) {
@@ -59,12 +85,12 @@ TEST(EndToEndFaults, StuckBusEndsWithAnErrorInsteadOfHanging) {
     WriteFileBytes(dir.File("image.bin"), PatternImage(32768));
 
     EXPECT_EQ(Outcome(Cli({"--device", "24C256", "--in", dir.File("image.bin"), "write"})),
-              "1: COM2: Hardware v1.0\nWrite: Write error !\n");
+              "1: COM2: Hardware vK20\nWrite: Write error !\n");
 
     // Every read gives 0xFF: a chip that reads blank, whose verify fails at once.
     WriteFileBytes(dir.File("small.bin"), PatternImage(256));
     EXPECT_EQ(Outcome(Cli({"--device", "24C02", "--in", dir.File("small.bin"), "blank", "verify"})),
-              "1: COM2: Hardware v1.0\nBlank check: Device is blank\n"
+              "1: COM2: Hardware vK20\nBlank check: Device is blank\n"
               "Verify: Verify failed ! First error at addr 0h\n");
 }
 

@@ -13,6 +13,7 @@ struct ChipFacts {
     int addressBytes;               // bytes of address sent after the device address: 1 or 2
     bool blockBitsInDeviceAddress;  // address bits above the first byte ride in the device
                                     // address's bits 1 to 3 (24C04, 24C08, 24C16)
+    std::uint32_t pageSize;         // bytes one write may store; 1: byte writes only (24C00)
 };
 
 // The chip of that name, 24C00 to 24C256 in any letter case; nullptr for an unknown name.
