@@ -45,7 +45,7 @@ static struct {
     bool next_taken;  // the other frame has been taken in meanwhile
     frame_outcome next_outcome;
     bool addressed;  // the chip has been addressed for the page write that comes next
-} link;
+} session;
 
 // The longest answer: an 'R' with its status, address, bytes and CRC.
 static uint8_t answer[4 + MOST_BLOCK_BYTES + 2];
@@ -156,11 +156,11 @@ static bool locate_page(const frame* f, eeprom_location* where) {
 // Waits for the write cycle of the page just written. When the next frame is a page write
 // already, the poll that finds the cycle over addresses the chip for it, in one transfer.
 static eeprom_status page_written(void) {
-    const frame* next = &link.frames[link.current ^ 1];
+    const frame* next = &session.frames[session.current ^ 1];
     eeprom_location where;
-    if (link.next_taken && link.next_outcome == FRAME_TAKEN && locate_page(next, &where)) {
+    if (session.next_taken && session.next_outcome == FRAME_TAKEN && locate_page(next, &where)) {
         const twi_result result = eeprom_address(where.device);
-        link.addressed = result == TWI_OK;
+        session.addressed = result == TWI_OK;
         return result == TWI_OK     ? EEPROM_DONE
                : result == TWI_NACK ? EEPROM_WRITE_FAILED
                                     : EEPROM_BUS_STUCK;
@@ -172,16 +172,16 @@ static eeprom_status page_written(void) {
 // if the host has started to send it.
 static frame_outcome serve_write_page(const frame* f) {
     eeprom_location where;
-    const bool addressed = link.addressed;
-    link.addressed = false;
+    const bool addressed = session.addressed;
+    session.addressed = false;
     if (!locate_page(f, &where)) {
         return FRAME_DROPPED;
     }
     eeprom_status status = eeprom_write_page(where, &f->arguments[3], f->arguments[2], addressed);
     if (status == EEPROM_DONE) {
-        if (!link.next_taken && uart_waiting()) {
-            link.next_outcome = receive_frame(&link.frames[link.current ^ 1]);
-            link.next_taken = true;
+        if (!session.next_taken && uart_waiting()) {
+            session.next_outcome = receive_frame(&session.frames[session.current ^ 1]);
+            session.next_taken = true;
         }
         status = page_written();
     }
@@ -226,7 +226,7 @@ static frame_outcome frame_bytes(uint8_t* bytes, uint8_t count) {
 // frame starts: the bytes are dropped until the line has been quiet for a byte limit.
 static frame_outcome skip_until_quiet(void) {
     uint8_t byte;
-    while (!clock_passed(link.idle_since, IDLE_LIMIT_MS)) {
+    while (!clock_passed(session.idle_since, IDLE_LIMIT_MS)) {
         const frame_outcome outcome = frame_bytes(&byte, 1);
         if (outcome != FRAME_TAKEN) {
             return outcome;
@@ -238,11 +238,11 @@ static frame_outcome skip_until_quiet(void) {
 // Takes the next frame: its command, arguments, the data of a 'W', and the CRC, which must
 // match.
 static frame_outcome receive_frame(frame* f) {
-    if (clock_passed(link.idle_since, IDLE_LIMIT_MS)) {
+    if (clock_passed(session.idle_since, IDLE_LIMIT_MS)) {
         return LINK_IDLE;  // bytes that make no valid frame do not keep the link up
     }
     uint8_t command;
-    switch (uart_receive_until(link.idle_since, IDLE_LIMIT_MS, &command)) {
+    switch (uart_receive_until(session.idle_since, IDLE_LIMIT_MS, &command)) {
         case UART_RECEIVED:
             break;
         case UART_TIMED_OUT:
@@ -282,30 +282,30 @@ static frame_outcome receive_frame(frame* f) {
 // The next frame, taken in meanwhile or now, served.
 static frame_outcome serve_next_frame(void) {
     frame_outcome outcome;
-    if (link.next_taken) {
-        link.next_taken = false;
-        link.current ^= 1;
-        outcome = link.next_outcome;
+    if (session.next_taken) {
+        session.next_taken = false;
+        session.current ^= 1;
+        outcome = session.next_outcome;
     } else {
-        outcome = receive_frame(&link.frames[link.current]);
+        outcome = receive_frame(&session.frames[session.current]);
     }
     if (outcome != FRAME_TAKEN) {
         return outcome;
     }
-    const frame* f = &link.frames[link.current];
+    const frame* f = &session.frames[session.current];
     return frame_kinds[f->kind].serve(f);
 }
 
 void frames_serve(void) {
     uart_set_fast(true);
     chip.named = false;
-    link.idle_since = clock_ms();
-    link.next_taken = false;
-    link.addressed = false;
+    session.idle_since = clock_ms();
+    session.next_taken = false;
+    session.addressed = false;
     frame_outcome outcome;
     while ((outcome = serve_next_frame()) == FRAME_ANSWERED || outcome == FRAME_DROPPED) {
         if (outcome == FRAME_ANSWERED) {
-            link.idle_since = clock_ms();
+            session.idle_since = clock_ms();
         }
     }
     if (outcome != LINK_BROKEN) {

@@ -145,11 +145,12 @@ std::uint64_t AvrBoard::LastActivity() const {
     return std::max({receivedAt_, sentAt_, bus_->LastStep()});
 }
 
-void AvrBoard::Receive(std::uint8_t byte) {
+std::uint64_t AvrBoard::Receive(std::uint8_t byte) {
     const std::uint64_t start = std::max(hostLineFree_, avr_->cycle);
     hostLineFree_ = start + HostByteCycles(hostBaud_);
     fromHost_.push_back({byte, start, hostBaud_});
     ScheduleFeed();
+    return start;
 }
 
 void AvrBoard::AttachUart() {

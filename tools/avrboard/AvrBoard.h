@@ -49,8 +49,9 @@ class AvrBoard {
 
     // The rate the host sends and listens at from now on; 9600 baud at the start.
     void SetHostBaud(int baud) { hostBaud_ = baud; }
-    // A byte from the host at its rate, on the line as soon as the host's bytes before it are.
-    void Receive(std::uint8_t byte);
+    // A byte from the host at its rate, on the line as soon as the host's bytes before it are;
+    // the cycle its start bit begins.
+    std::uint64_t Receive(std::uint8_t byte);
     // The cycle the last byte from the host so far has left the host's side of the line.
     std::uint64_t HostLineFree() const { return hostLineFree_; }
     // Called with every byte the host gets from the board, as the firmware starts to send it.

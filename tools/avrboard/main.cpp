@@ -38,7 +38,7 @@ class Bridge {
         }
         board.OnSend([this](std::uint8_t byte) {
             toHost_.push_back({byte, AtLatencyTick(board_.Cycle() + board_.ByteCycles())});
-            Trace('<', byte);
+            Trace('<', byte, board_.Cycle());
         });
     }
     ~Bridge() {
@@ -114,8 +114,7 @@ class Bridge {
         std::uint8_t bytes[256];
         const ssize_t count = read(master_, bytes, sizeof bytes);
         for (ssize_t i = 0; i < count; ++i) {
-            Trace('>', bytes[i]);
-            board_.Receive(bytes[i]);
+            Trace('>', bytes[i], board_.Receive(bytes[i]));
         }
         if (count > 0) {
             lastFromHost_ = Clock::now();
@@ -149,9 +148,10 @@ class Bridge {
         }
     }
 
-    void Trace(char direction, std::uint8_t byte) {
+    // A byte with the cycle it starts on the line.
+    void Trace(char direction, std::uint8_t byte, std::uint64_t cycle) {
         if (trace_ != nullptr) {
-            const double us = static_cast<double>(board_.Cycle()) / (AvrBoard::kClockHz / 1e6);
+            const double us = static_cast<double>(cycle) / (AvrBoard::kClockHz / 1e6);
             std::fprintf(trace_, "%.1f %c %02X\n", us, direction, byte);
             std::fflush(trace_);
         }
