@@ -1,9 +1,11 @@
 #include "boards/KorvelBoard.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <thread>
 
 #include "boards/Frames.h"
 #include "protocol/FastLink.h"
@@ -29,12 +31,20 @@ constexpr int kMostRetries = 3;
 // The board drops a frame that is cut off after kFrameByteLimitMs: a line quiet for longer has
 // nothing half-said on it.
 constexpr int kResyncQuietMs = 10;
+// The board changes its rate a few microseconds after the stop bit of its answer to the switch:
+// a host that sent at the new rate sooner would lose its first byte.
+constexpr auto kAfterSwitch = std::chrono::milliseconds(1);
 
 // Bytes of an answer to 'R' of `count` bytes, and to 'W': command, status, address, CRC.
 std::size_t ReadAnswerSize(std::int32_t count) {
     return 1 + 1 + 2 + static_cast<std::size_t>(count) + 2;
 }
 constexpr std::size_t kWriteAnswerSize = 1 + 1 + 2 + 2;
+// Bytes of an 'R' frame, and of a 'W' frame of `count` bytes: command, address, count, CRC.
+constexpr std::size_t kReadFrameBytes = 1 + 2 + 1 + 2;
+std::size_t WriteFrameBytes(std::int32_t count) {
+    return kReadFrameBytes + static_cast<std::size_t>(count);
+}
 
 // The bytes of a read from `address`: a block, never across a 256-byte boundary.
 std::int32_t BlockAt(std::int32_t address, std::int32_t end) {
@@ -46,6 +56,11 @@ std::int32_t BlockAt(std::int32_t address, std::int32_t end) {
 std::int32_t PageAt(std::int32_t address, std::int32_t end, int pageSize) {
     const std::int32_t page = std::min(pageSize, kMostBlockBytes);
     return std::min(end - address, page - address % page);
+}
+
+bool Is(const std::string& answer, const std::uint8_t (&version)[kVersionLength]) {
+    return answer.compare(0, kVersionLength, reinterpret_cast<const char*>(version),
+                          kVersionLength) == 0;
 }
 
 BlockResult ResultOf(std::uint8_t status) {
@@ -79,8 +94,8 @@ bool KorvelBoard::AskVersion(std::string& answer) {
     if (!ByteProtocolBoard::AskVersion(answer)) {
         return false;
     }
-    openBoard_ = answer.compare(0, kVersionLength, reinterpret_cast<const char*>(kOpenBoardVersion),
-                                kVersionLength) == 0;
+    // An open board that still has a failed write to report answers so once.
+    openBoard_ = Is(answer, kOpenBoardVersion) || Is(answer, kOpenBoardWriteFailed);
     // Tried once here, so that every operation knows whether to use it.
     fastLink_ = openBoard_ && !choices_.originalProtocol && SwitchUp() && SwitchDown();
     return true;
@@ -121,9 +136,7 @@ std::optional<std::uint8_t> KorvelBoard::WriteByte(std::int32_t address, std::ui
 bool KorvelBoard::WritesWentThrough() {
     wrote_ = false;
     std::string answer;
-    return ByteProtocolBoard::AskVersion(answer) &&
-           answer.compare(0, kVersionLength, reinterpret_cast<const char*>(kOpenBoardVersion),
-                          kVersionLength) == 0;
+    return ByteProtocolBoard::AskVersion(answer) && Is(answer, kOpenBoardVersion);
 }
 
 // 'S' at 9600 baud, answered at 9600 baud; then both at the fast rate, where a ping confirms it.
@@ -135,6 +148,7 @@ bool KorvelBoard::SwitchUp() {
     std::vector<std::uint8_t> ping;
     if (port_.ReadWithin(&answer, 1, kSwitchAnswerMs) == 1 && answer == kSwitchCommand &&
         port_.ChangeSpeed(kFastBaud)) {
+        std::this_thread::sleep_for(kAfterSwitch);
         port_.DiscardInput();
         if (Exchange(Frame({kPing}), ping, kPing, kSwitchAnswerMs)) {
             return true;
@@ -148,6 +162,7 @@ bool KorvelBoard::SwitchDown() {
     std::vector<std::uint8_t> answer;
     if (Exchange(Frame({kBackTo9600}), answer, kBackTo9600, kSwitchAnswerMs) &&
         port_.ChangeSpeed(kSlowBaud)) {
+        std::this_thread::sleep_for(kAfterSwitch);
         return true;
     }
     FallBack();
@@ -217,7 +232,9 @@ BlockOutcome KorvelBoard::ReadBlocks(std::int32_t start, std::int32_t count,
     std::vector<std::uint8_t> answer;
     int failures = 0;
     while (!asked.empty() || next < end) {
-        while (asked.size() < kMostFramesAhead && next < end) {
+        // Read requests are small: enough go ahead that the board never waits for one, however
+        // long the adapter holds its answers back.
+        while (next < end && (asked.size() + 1) * kReadFrameBytes <= kMostBytesAhead) {
             const Request request{next, BlockAt(next, end)};
             SendFrame(Frame({kReadBlock, Low(request.address), High(request.address),
                              static_cast<std::uint8_t>(request.count)}));
@@ -249,10 +266,12 @@ BlockOutcome KorvelBoard::WritePages(std::int32_t start, std::int32_t count,
     const std::int32_t end = start + count;
     std::int32_t next = start;
     std::deque<Request> sent;
+    std::size_t ahead = 0;  // bytes of the pages sent and not answered yet
     std::vector<std::uint8_t> answer;
     int failures = 0;
     while (!sent.empty() || next < end) {
-        while (sent.size() < kMostFramesAhead && next < end) {
+        while (next < end &&
+               ahead + WriteFrameBytes(PageAt(next, end, chip_.pageSize)) <= kMostBytesAhead) {
             const Request page{next, PageAt(next, end, chip_.pageSize)};
             std::vector<std::uint8_t> frame = {kWritePage, Low(page.address), High(page.address),
                                                static_cast<std::uint8_t>(page.count)};
@@ -260,15 +279,18 @@ BlockOutcome KorvelBoard::WritePages(std::int32_t start, std::int32_t count,
                          bytes + (page.address - start + page.count));
             SendFrame(Frame(std::move(frame)));
             sent.push_back(page);
+            ahead += WriteFrameBytes(page.count);
             next += page.count;
         }
         const Request page = sent.front();
         sent.pop_front();
+        ahead -= WriteFrameBytes(page.count);
         if (!AnswerOf(page, kWritePage, answer, kFrameAnswerMs)) {
             if (++failures > kMostRetries || !Recover()) {
                 return {BlockResult::NoAnswer, page.address};
             }
             sent.clear();
+            ahead = 0;
             next = page.address;  // written again from the page at fault
             continue;
         }

@@ -28,6 +28,21 @@ uint16_t clock_ms(void) {
     return now;
 }
 
+uint16_t clock_ticks(void) {
+    uint16_t ms;
+    uint8_t count;
+    ATOMIC_BLOCK(ATOMIC_RESTORESTATE) {
+        ms = milliseconds;
+        count = (uint8_t)TCNT1;
+        // The counter may have just started a new millisecond whose interrupt is still to come.
+        if (bit_is_set(TIFR1, OCF1A)) {
+            ++ms;
+            count = (uint8_t)TCNT1;
+        }
+    }
+    return (uint16_t)(ms * CLOCK_TICKS_PER_MS + count);
+}
+
 bool clock_passed(uint16_t start, uint16_t ms) {
     // The count may have ticked once just after `start` was taken: one more tick makes sure.
     return (uint16_t)(clock_ms() - start) > ms;

@@ -38,9 +38,11 @@ constexpr int kFastBaud = 500000;
 // bytes in one sequential read, never across a 256-byte boundary; the block bits of a chip with
 // one address byte ride in the select byte, taken from address bits 8 to 10. 'W' writes 1 to
 // pageSize bytes within one page and answers once the chip's write cycle is over (acknowledge
-// polling). An answer whose status is not kStatusDone still carries all its bytes, 0xFF. The
-// board keeps two frames: a host may send the next 'R' or 'W' before the answer to the one
-// before, never more.
+// polling). An answer whose status is not kStatusDone still carries all its bytes, 0xFF. A host
+// may send the next frames before the answers to those before, as long as the frames it has
+// sent and had no answer to come to no more than kMostBytesAhead bytes: the board's receive
+// buffer holds them (some thirty reads, or two pages), and the board reads the next block while
+// one goes out on the line, and takes in the next page while the chip writes one.
 constexpr std::uint8_t kPing = 'P';
 constexpr std::uint8_t kChipSetup = 'M';
 constexpr std::uint8_t kReadBlock = 'R';
@@ -51,7 +53,7 @@ constexpr std::uint8_t kBus100kHz = 0;
 constexpr std::uint8_t kBus400kHz = 1;
 
 constexpr int kMostBlockBytes = 64;
-constexpr int kMostFramesAhead = 2;
+constexpr int kMostBytesAhead = 192;
 
 // The status of an 'R' or 'W' answer.
 constexpr std::uint8_t kStatusDone = 0;

@@ -347,28 +347,34 @@ TEST(OpenBoard, AnswersEveryFrameOnAPacedLine) {
     EXPECT_EQ(run.answers, expected);
 }
 
-// Answers held back 100 ms: two frames wait their turn, a third is lost.
-TEST(OpenBoard, HoldsTwoFramesAndLosesAThird) {
+// Answers held back 100 ms: two pages of 64 bytes wait their turn (140 bytes held), a third
+// would make 210, more than the 192 the board holds, and is lost.
+TEST(OpenBoard, HoldsFramesUpTo192BytesAndLosesWhatIsMore) {
+    const std::string page =
+        " 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11"
+        " 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11"
+        " 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11"
+        " 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11";
+    const std::string pages[] = {"57 00 00 40" + page + " C9 A3", "57 40 00 40" + page + " 6C 61",
+                                 "57 80 00 40" + page + " A2 36"};
     const std::vector<std::string> expected = {"53", "4D 99 78",
-                                               "52 00 10 00 FF FF FF FF FF FF FF FF 74 5A "
-                                               "52 00 18 00 FF FF FF FF FF FF FF FF 3F 10",
-                                               kPing};
+                                               "57 00 00 00 D6 A0 57 00 40 00 1A AD", kPing};
     const AtSpeed run = RunAtSpeed(
-        {"--chip", "24C02", "--open-board", "--delay-ms", "100"},
-        [](HostLine& host, auto& answers) {
+        {"--chip", "24C256", "--open-board", "--delay-ms", "100"},
+        [&pages](HostLine& host, auto& answers) {
             answers.push_back(host.SwitchToFast());
-            answers.push_back(host.Ask(kSetup24C02, 3));
-            answers.push_back(host.Ask("52 10 00 08 F8 DE 52 18 00 08 59 77 50 05 BB", 28));
+            answers.push_back(host.Ask("4D 02 A0 01 40 1F 0A", 3));
+            answers.push_back(host.Ask(pages[0] + " " + pages[1] + " " + pages[2], 12));
             answers.push_back(host.Ask(kPing, 3));
         },
         expected);
     EXPECT_EQ(run.answers, expected);
     EXPECT_EQ(run.trace, (std::vector<std::string>{
                              "53 01 -> 53",
-                             "4D 01 A0 01 08 0F 58 -> 4D 99 78",
-                             "52 10 00 08 F8 DE -> 52 00 10 00 FF FF FF FF FF FF FF FF 74 5A",
-                             "52 18 00 08 59 77 -> 52 00 18 00 FF FF FF FF FF FF FF FF 3F 10",
-                             "50 05 BB (no room)",
+                             "4D 02 A0 01 40 1F 0A -> 4D 99 78",
+                             pages[0] + " -> 57 00 00 00 D6 A0",
+                             pages[1] + " -> 57 00 40 00 1A AD",
+                             pages[2] + " (no room)",
                              "50 05 BB -> 50 05 BB",
                          }));
 }

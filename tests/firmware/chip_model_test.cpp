@@ -9,6 +9,7 @@ namespace {
 
 using korvel::sim::FindChip;
 using korvel::sim::I2cEeprom;
+using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint64_t kMs = 1'000'000;
 
@@ -72,21 +73,75 @@ TEST(ChipModel, WriteCycleOfFiveMillisecondsWithoutAcknowledge) {
     EXPECT_EQ(chip.Contents()[0x10], 0x00);
 }
 
-TEST(ChipModel, TakesOneByteAtATimeAndOnlyAtTheStop) {
-    I2cEeprom chip = Blank("24C02");
-    ASSERT_TRUE(Sent(chip, 0xA0, {0x20, 0x01}));
-    EXPECT_FALSE(chip.Write(0x02));    // a second data byte is not taken
-    EXPECT_TRUE(chip.Start(0xA0, 0));  // a repeated start abandons the write
+TEST(ChipModel, StoresAPageAtTheStopRollingOverWithinIt) {
+    I2cEeprom chip = Blank("24C02");  // pages of 8 bytes
+    ASSERT_TRUE(Sent(chip, 0xA0, {0x1E, 0x01, 0x02, 0x03, 0x04}));
+    EXPECT_EQ(chip.Contents()[0x1E], 0xFF);  // nothing before the stop
     chip.Stop(0);
+    EXPECT_EQ(Bytes(chip.Contents().begin() + 0x18, chip.Contents().begin() + 0x20),
+              (Bytes{0x03, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02}));
     EXPECT_EQ(chip.Contents()[0x20], 0xFF);
-    EXPECT_FALSE(chip.TakeChanged());
 
+    // A repeated start abandons a write that was not stopped.
+    ASSERT_TRUE(Sent(chip, 0xA0, {0x40, 0x01}, 6 * kMs));
+    EXPECT_TRUE(chip.Start(0xA0, 6 * kMs));
+    chip.Stop(6 * kMs);
+    EXPECT_EQ(chip.Contents()[0x40], 0xFF);
+}
+
+TEST(ChipModel, The24C00TakesOneByteAtATime) {
     // Contents longer than the chip are cut; addresses wrap at its size.
-    I2cEeprom tiny(*FindChip("24C00"), std::vector<std::uint8_t>(100, 0x00));
+    I2cEeprom tiny(*FindChip("24C00"), Bytes(100, 0x00));
     EXPECT_EQ(tiny.Contents().size(), 16u);
     ASSERT_TRUE(Sent(tiny, 0xA0, {0x13, 0x99}));  // address 3 of 16
+    EXPECT_FALSE(tiny.Write(0x98));               // no second data byte
     tiny.Stop(0);
-    EXPECT_EQ(tiny.Contents()[3], 0x99);
+    EXPECT_EQ(tiny.Contents()[3], 0x00);
+    EXPECT_FALSE(tiny.TakeChanged());
+}
+
+TEST(ChipModel, ReadsOnThroughBlocksAndBackToTheStart) {
+    Bytes contents(2048, 0x00);
+    contents[0x0FF] = 0x11;
+    contents[0x100] = 0x22;
+    contents[0x7FF] = 0x33;
+    I2cEeprom chip(*FindChip("24C16"), contents);
+    EXPECT_TRUE(Sent(chip, 0xA0, {0xFF}));  // block 0, address 0xFF
+    EXPECT_TRUE(chip.Start(0xA1, 0));
+    EXPECT_EQ(chip.Read(), 0x11);
+    EXPECT_EQ(chip.Read(), 0x22);
+    EXPECT_TRUE(Sent(chip, 0xAE, {0xFF}));  // block 7, the chip's last byte
+    EXPECT_TRUE(chip.Start(0xA1, 0));
+    EXPECT_EQ(chip.Read(), 0x33);
+    EXPECT_EQ(chip.Read(), 0x00);
+}
+
+TEST(ChipModel, BehavesAsTold) {
+    sim::ChipBehaviour slow;
+    slow.writeCycleNs = 10 * kMs;
+    I2cEeprom old(*FindChip("24C02"), {}, slow);
+    ASSERT_TRUE(Sent(old, 0xA0, {0x10, 0x00}));
+    old.Stop(0);
+    EXPECT_FALSE(old.Start(0xA0, 9 * kMs));
+    EXPECT_TRUE(old.Start(0xA0, 10 * kMs));
+
+    // A write that stores the address takes the data, then never ends its cycle.
+    sim::ChipBehaviour endless;
+    endless.endlessCycleAt = 0x12;
+    I2cEeprom stuck(*FindChip("24C02"), {}, endless);
+    ASSERT_TRUE(Sent(stuck, 0xA0, {0x10, 0x01, 0x02, 0x03}));
+    stuck.Stop(0);
+    EXPECT_EQ(stuck.Contents()[0x12], 0x03);
+    EXPECT_FALSE(stuck.Start(0xA0, 1000 * kMs));
+
+    // Data for the address is not acknowledged, and nothing of the write is stored.
+    sim::ChipBehaviour refusing;
+    refusing.refuseWriteAt = 0x12;
+    I2cEeprom protectedChip(*FindChip("24C02"), {}, refusing);
+    EXPECT_FALSE(Sent(protectedChip, 0xA0, {0x11, 0x01, 0x02}));
+    protectedChip.Stop(0);
+    EXPECT_EQ(protectedChip.Contents()[0x11], 0xFF);
+    EXPECT_TRUE(protectedChip.Start(0xA0, 0));  // no write cycle
 }
 
 }  // namespace

@@ -11,7 +11,11 @@ struct BoardOptions : BoardLineOptions {
     std::string firmware;  // the firmware's ELF file
     bool noChip = false;
     bool stuckBus = false;
-    bool fast = false;  // the board's time runs ahead of the wall clock while it has work
+    bool fast = false;         // the board's time runs ahead of the wall clock while it has work
+    long latencyMs = 0;        // bytes to the host go at the next multiple of this; 0 at once
+    long writeCycleMs = 5;     // the chip's write cycle
+    long endlessCycleAt = -1;  // chip address whose write cycle never ends; -1 none
+    long refuseWriteAt = -1;   // chip address whose data the chip refuses; -1 none
 };
 
 // Reads the command line over the defaults in `options`; on a mistake the reason is in `error`.

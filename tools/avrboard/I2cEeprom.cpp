@@ -1,5 +1,7 @@
 #include "tools/avrboard/I2cEeprom.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace korvel::sim {
@@ -11,8 +13,9 @@ constexpr std::uint8_t kFamilyCode = 0xA0;  // 1010 in the device address's uppe
 
 }  // namespace
 
-I2cEeprom::I2cEeprom(const ChipFacts& facts, std::vector<std::uint8_t> contents)
-    : facts_(facts), contents_(std::move(contents)) {
+I2cEeprom::I2cEeprom(const ChipFacts& facts, std::vector<std::uint8_t> contents,
+                     const ChipBehaviour& behaviour)
+    : facts_(facts), contents_(std::move(contents)), behaviour_(behaviour) {
     contents_.resize(facts.size, 0xFF);
 }
 
@@ -31,6 +34,7 @@ bool I2cEeprom::Answers(std::uint8_t deviceAddress) const {
 
 bool I2cEeprom::Start(std::uint8_t deviceAddress, std::uint64_t nowNs) {
     phase_ = Phase::Idle;  // a repeated start abandons a write that was not stopped
+    page_.clear();
     if (nowNs < busyUntilNs_ || !Answers(deviceAddress)) {
         return false;
     }
@@ -53,10 +57,21 @@ bool I2cEeprom::Write(std::uint8_t byte) {
             pointer_ = facts_.addressBytes == 2 ? Wrap(pointer_ | byte) : Wrap(block_ << 8 | byte);
             phase_ = Phase::Data;
             return true;
-        case Phase::Data:
-            data_ = byte;
-            phase_ = Phase::DataTaken;
+        case Phase::Data: {
+            if ((facts_.pageSize == 1 && !page_.empty()) ||
+                static_cast<long>(pointer_) == behaviour_.refuseWriteAt) {
+                phase_ = Phase::Idle;
+                page_.clear();
+                return false;
+            }
+            // A byte for an address the page buffer holds already replaces it.
+            const auto same = [this](const auto& taken) { return taken.first == pointer_; };
+            page_.erase(std::remove_if(page_.begin(), page_.end(), same), page_.end());
+            page_.emplace_back(pointer_, byte);
+            const std::uint32_t page = pointer_ & ~(facts_.pageSize - 1);
+            pointer_ = page | ((pointer_ + 1) & (facts_.pageSize - 1));
             return true;
+        }
         default:
             return false;
     }
@@ -72,12 +87,17 @@ std::uint8_t I2cEeprom::Read() {
 }
 
 void I2cEeprom::Stop(std::uint64_t nowNs) {
-    if (phase_ == Phase::DataTaken) {
-        changed_ = changed_ || contents_[pointer_] != data_;
-        contents_[pointer_] = data_;
-        pointer_ = Wrap(pointer_ + 1);
-        busyUntilNs_ = nowNs + kWriteCycleNs;
+    if (phase_ == Phase::Data && !page_.empty()) {
+        busyUntilNs_ = nowNs + behaviour_.writeCycleNs;
+        for (const auto& [address, byte] : page_) {
+            changed_ = changed_ || contents_[address] != byte;
+            contents_[address] = byte;
+            if (static_cast<long>(address) == behaviour_.endlessCycleAt) {
+                busyUntilNs_ = std::numeric_limits<std::uint64_t>::max();
+            }
+        }
     }
+    page_.clear();
     phase_ = Phase::Idle;
 }
 

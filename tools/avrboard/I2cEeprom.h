@@ -7,16 +7,25 @@
 
 namespace korvel::sim {
 
-// A 24Cxx chip as the I2C bus sees it, with A0 to A2 and WP tied to ground. It takes one data
-// byte per write (the byte write of the datasheet; a second data byte is not acknowledged),
-// stores it at the stop condition and then spends its write cycle, during which it does not
-// acknowledge its address. Reads return the byte at the address pointer and move it on.
+// How a chip in the socket behaves beyond its datasheet facts: its write cycle, and faults for
+// the tests of the board's error reports.
+struct ChipBehaviour {
+    std::uint64_t writeCycleNs = 5'000'000;  // 5 ms, as most parts; old ones take 10
+    long endlessCycleAt = -1;  // a write that stores this address never ends its cycle; -1 none
+    long refuseWriteAt = -1;   // data for this address is not acknowledged; -1 none
+};
+
+// A 24Cxx chip as the I2C bus sees it, with A0 to A2 and WP tied to ground. A write takes the
+// bytes after the address into the page buffer, rolling over within the page when it gets to
+// the page's end, stores them at the stop condition and then spends its write cycle, during
+// which the chip does not acknowledge its address. The 24C00 (page size 1) acknowledges only
+// one data byte. Reads return the byte at the address counter and move it on through the whole
+// chip, back to 0 after the last byte.
 class I2cEeprom {
   public:
-    static constexpr std::uint64_t kWriteCycleNs = 5'000'000;
-
     // `contents` longer than the chip are cut, shorter ones filled up with 0xFF.
-    I2cEeprom(const ChipFacts& facts, std::vector<std::uint8_t> contents);
+    I2cEeprom(const ChipFacts& facts, std::vector<std::uint8_t> contents,
+              const ChipBehaviour& behaviour = {});
 
     // A start or repeated start followed by a device address with its read/write bit; true
     // when the chip acknowledges it.
@@ -32,17 +41,19 @@ class I2cEeprom {
     bool TakeChanged();
 
   private:
-    enum class Phase { Idle, AddressHigh, AddressLow, Data, DataTaken, Reading };
+    enum class Phase { Idle, AddressHigh, AddressLow, Data, Reading };
 
     bool Answers(std::uint8_t deviceAddress) const;
     std::uint32_t Wrap(std::uint32_t address) const { return address & (facts_.size - 1); }
 
     const ChipFacts& facts_;
     std::vector<std::uint8_t> contents_;
+    ChipBehaviour behaviour_;
     Phase phase_ = Phase::Idle;
     std::uint32_t block_ = 0;    // address bits from the device address
     std::uint32_t pointer_ = 0;  // the chip's address counter
-    std::uint8_t data_ = 0;      // the byte to store at the stop condition
+    // The page buffer: the bytes a write has taken, by address, stored at the stop condition.
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> page_;
     std::uint64_t busyUntilNs_ = 0;
     bool changed_ = false;
 };

@@ -23,8 +23,12 @@ using namespace korvel;
 using namespace korvel::sim;
 using Clock = std::chrono::steady_clock;
 
+constexpr std::uint64_t kPowerOnCycles = AvrBoard::kClockHz / 100;  // 10 ms
+
 // Runs the board against the wall clock and carries the bytes between the pseudo-terminal and
-// the board's UART, each delivered to the host once its time on the line is over.
+// the board's UART, each delivered to the host once its time on the line is over (and, behind
+// a latency timer, at the timer's next tick). The host's side of the line runs at the rate the
+// host set on the pseudo-terminal.
 class Bridge {
   public:
     Bridge(AvrBoard& board, Pty& line, const BoardOptions& options)
@@ -33,9 +37,8 @@ class Bridge {
             trace_ = std::fopen(options.trace.c_str(), "w");
         }
         board.OnSend([this](std::uint8_t byte) {
-            const std::uint64_t from = toHost_.empty() ? board_.Cycle() : toHost_.back().due;
-            toHost_.push_back({byte, std::max(from, board_.Cycle()) + board_.ByteCycles()});
-            Trace('<', byte);
+            toHost_.push_back({byte, AtLatencyTick(board_.Cycle() + board_.ByteCycles())});
+            Trace('<', byte, board_.Cycle());
         });
     }
     ~Bridge() {
@@ -49,6 +52,7 @@ class Bridge {
     // Serves until asked to stop; false when the firmware stopped by itself.
     bool Run() {
         while (stopRequested == 0) {
+            TakeHostBaud();
             const std::uint64_t from = board_.Cycle();
             const std::uint64_t paced = std::min(PacedCycle(), from + kSlice);
             if (!board_.RunUntil(working_ ? from + kSlice : paced)) {
@@ -76,7 +80,8 @@ class Bridge {
   private:
     struct Outgoing {
         std::uint8_t byte;
-        std::uint64_t due;  // the cycle its stop bit ends
+        std::uint64_t due;  // the cycle it reaches the host: its stop bit ends, or the next
+                            // tick of the latency timer after that
     };
 
     static constexpr std::uint64_t kSlice = AvrBoard::kClockHz / 4000;  // a quarter millisecond
@@ -90,6 +95,12 @@ class Bridge {
         return static_cast<std::uint64_t>(ns) * (AvrBoard::kClockHz / 1'000'000) / 1000;
     }
     std::uint64_t PacedCycle() const { return WallCycle() + lead_; }
+
+    std::uint64_t AtLatencyTick(std::uint64_t cycle) const {
+        const std::uint64_t tick =
+            static_cast<std::uint64_t>(options_.latencyMs) * (AvrBoard::kClockHz / 1000);
+        return tick == 0 ? cycle : (cycle + tick - 1) / tick * tick;
+    }
 
     // Takes what the host has sent, waiting for it at most `wait`; a host that closes the line
     // is noticed meanwhile.
@@ -107,14 +118,22 @@ class Bridge {
         if ((entries[0].revents & POLLIN) == 0) {
             return;
         }
+        TakeHostBaud();  // the rate the host set before it wrote these bytes
         std::uint8_t bytes[256];
         const ssize_t count = read(master_, bytes, sizeof bytes);
         for (ssize_t i = 0; i < count; ++i) {
-            Trace('>', bytes[i]);
-            board_.Receive(bytes[i]);
+            Trace('>', bytes[i], board_.Receive(bytes[i]));
         }
         if (count > 0) {
             lastFromHost_ = Clock::now();
+        }
+    }
+
+    // A rate the table does not know leaves the last one in place.
+    void TakeHostBaud() {
+        const int baud = line_.SlaveBaud();
+        if (baud != 0) {
+            board_.SetHostBaud(baud);
         }
     }
 
@@ -137,9 +156,10 @@ class Bridge {
         }
     }
 
-    void Trace(char direction, std::uint8_t byte) {
+    // A byte with the cycle it starts on the line.
+    void Trace(char direction, std::uint8_t byte, std::uint64_t cycle) {
         if (trace_ != nullptr) {
-            const double us = static_cast<double>(board_.Cycle()) / (AvrBoard::kClockHz / 1e6);
+            const double us = static_cast<double>(cycle) / (AvrBoard::kClockHz / 1e6);
             std::fprintf(trace_, "%.1f %c %02X\n", us, direction, byte);
             std::fflush(trace_);
         }
@@ -171,6 +191,9 @@ int main(int argc, char** argv) {
     setup.firmware = options.firmware;
     setup.chip = options.noChip ? nullptr : options.chip;
     setup.stuckBus = options.stuckBus;
+    setup.behaviour.writeCycleNs = static_cast<std::uint64_t>(options.writeCycleMs) * 1'000'000;
+    setup.behaviour.endlessCycleAt = options.endlessCycleAt;
+    setup.behaviour.refuseWriteAt = options.refuseWriteAt;
     if (setup.chip != nullptr &&
         !LoadChipImage(options.image, setup.chip->size, setup.contents, error)) {
         std::fprintf(stderr, "korvel-avrboard: %s\n", error.c_str());
@@ -181,6 +204,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvel-avrboard: %s\n", error.c_str());
         return 1;
     }
+    // A board is on before a host opens its port: its firmware has set its UART up (a quarter
+    // of a millisecond after reset) by the time the first byte comes.
+    board->RunUntil(kPowerOnCycles);
 
     CatchStopSignals();
 

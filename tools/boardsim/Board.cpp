@@ -98,8 +98,8 @@ BoardStep Board::WriteByte(std::uint8_t byte) {
     return Answer({byte});
 }
 
-BoardStep Board::TakeFast(std::uint8_t byte, bool roomForFrame) {
-    FrameStep frame = frames_.Take(byte, roomForFrame);
+BoardStep Board::TakeFast(std::uint8_t byte, std::size_t heldBytes) {
+    FrameStep frame = frames_.Take(byte, heldBytes);
     BoardStep step;
     if (frame.ended && frame.dropped == nullptr) {
         step = Answer(std::move(frame.reply));
@@ -107,13 +107,14 @@ BoardStep Board::TakeFast(std::uint8_t byte, bool roomForFrame) {
     step.commandEnded = frame.ended;
     step.dropped = frame.dropped;
     step.writeCycle = frame.writeCycle;
+    step.frameBytes = frame.bytes;
     fast_ = !frame.backTo9600;
     return step;
 }
 
-BoardStep Board::Take(std::uint8_t byte, bool roomForFrame) {
+BoardStep Board::Take(std::uint8_t byte, std::size_t heldBytes) {
     if (fast_) {
-        return TakeFast(byte, roomForFrame);
+        return TakeFast(byte, heldBytes);
     }
     switch (expect_) {
         case Expect::Command:

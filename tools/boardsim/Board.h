@@ -22,6 +22,7 @@ struct BoardStep {
     bool commandEnded = false;        // the byte completed a command (or was no command at all)
     const char* dropped = nullptr;    // at the fast rate: why a frame got no answer
     bool writeCycle = false;          // the reply waits for the chip's write cycle
+    std::size_t frameBytes = 0;       // at the fast rate: the length of the frame answered
 };
 
 // The programmer board with a 24Cxx chip in its socket: 'F' version, 'T' addressing mode,
@@ -32,8 +33,9 @@ class Board {
   public:
     Board(Chip& chip, std::string version, bool open, BoardFaults faults);
 
-    // `roomForFrame` is false while the open board still holds two frames it has not answered.
-    BoardStep Take(std::uint8_t byte, bool roomForFrame);
+    // `heldBytes`: at the fast rate, the bytes of the frames the open board holds and has not
+    // answered yet (see FastFrames::Take).
+    BoardStep Take(std::uint8_t byte, std::size_t heldBytes);
     // The rate the board's UART runs at.
     int Baud() const;
     bool InFrame() const { return fast_ && frames_.InFrame(); }
@@ -58,7 +60,7 @@ class Board {
     BoardStep AfterAddress();
     BoardStep WriteByte(std::uint8_t byte);
     BoardStep Answer(std::vector<std::uint8_t> bytes);
-    BoardStep TakeFast(std::uint8_t byte, bool roomForFrame);
+    BoardStep TakeFast(std::uint8_t byte, std::size_t heldBytes);
     std::uint32_t ChipAddress() const;
 
     Chip& chip_;

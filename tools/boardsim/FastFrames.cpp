@@ -56,7 +56,7 @@ std::size_t FastFrames::Length() const {
     }
 }
 
-FrameStep FastFrames::Take(std::uint8_t byte, bool room) {
+FrameStep FastFrames::Take(std::uint8_t byte, std::size_t heldBytes) {
     constexpr std::uint8_t kCommands[] = {protocol::kPing, protocol::kChipSetup,
                                           protocol::kReadBlock, protocol::kWritePage,
                                           protocol::kBackTo9600};
@@ -75,14 +75,16 @@ FrameStep FastFrames::Take(std::uint8_t byte, bool room) {
     }
     const std::vector<std::uint8_t> frame = std::move(frame_);
     frame_.clear();
-    if (!room) {
+    if (heldBytes + frame.size() > static_cast<std::size_t>(protocol::kMostBytesAhead)) {
         return Dropped("no room");
     }
     const std::size_t body = frame.size() - kCrcBytes;
     if (protocol::Crc16(frame.data(), body) != (frame[body] | frame[body + 1] << 8)) {
         return Dropped("bad CRC");
     }
-    return Answer(frame);
+    FrameStep step = Answer(frame);
+    step.bytes = frame.size();
+    return step;
 }
 
 FrameStep FastFrames::Answer(const std::vector<std::uint8_t>& frame) {

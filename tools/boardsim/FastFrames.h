@@ -14,6 +14,7 @@ struct FrameStep {
     const char* dropped = nullptr;    // why the frame gets no answer, for the trace
     bool writeCycle = false;          // the answer waits for the chip's write cycle
     bool backTo9600 = false;          // the board runs at 9600 baud once the answer is out
+    std::size_t bytes = 0;            // the frame's length, once it has ended
 };
 
 // The open board's side of the fast link: it collects the host's frames byte by byte, checks
@@ -24,9 +25,9 @@ class FastFrames {
   public:
     FastFrames(Chip& chip, long badReplyAt) : chip_(chip), badReplyAt_(badReplyAt) {}
 
-    // `room` is false while the board still holds two frames it has not answered: a frame
-    // that ends then is lost.
-    FrameStep Take(std::uint8_t byte, bool room);
+    // `heldBytes`: the bytes of the frames the board holds and has not answered yet; a frame
+    // that ends with more than protocol::kMostBytesAhead held, itself included, is lost.
+    FrameStep Take(std::uint8_t byte, std::size_t heldBytes);
     // True while part of a frame is in.
     bool InFrame() const { return !frame_.empty(); }
     // Forgets the part of a frame that is in.

@@ -182,12 +182,14 @@ void Server::FramingError() {
 
 void Server::Take(const TimedByte& received) {
     const int baud = board_.Baud();
-    bool room = true;
+    std::size_t heldBytes = 0;
     if (baud == protocol::kFastBaud) {
-        while (!held_.empty() && held_.front() <= received.due) {
+        while (!held_.empty() && held_.front().answered <= received.due) {
             held_.pop_front();
         }
-        room = held_.size() < static_cast<std::size_t>(protocol::kMostFramesAhead);
+        for (const HeldFrame& frame : held_) {
+            heldBytes += frame.bytes;
+        }
     }
     lastHostByte_ = received.due;
     if (received.baud != board_.Baud()) {
@@ -197,7 +199,7 @@ void Server::Take(const TimedByte& received) {
     const std::uint8_t byte =
         baud == protocol::kFastBaud ? noise_.Pass(received.byte) : received.byte;
     trace_.Took(byte);
-    const BoardStep step = board_.Take(byte, room);
+    const BoardStep step = board_.Take(byte, heldBytes);
     if (!step.reply.empty()) {
         trace_.Answered(step.reply);
         Answer(received, step, baud);
@@ -225,7 +227,7 @@ void Server::Answer(const TimedByte& received, const BoardStep& step, int baud) 
         Queue(step.reply, start, baud);
     }
     if (baud == protocol::kFastBaud) {
-        held_.push_back(lastAnswerEnd_);
+        held_.push_back({lastAnswerEnd_, step.frameBytes});
     }
     if (options_.floodAfter >= 0 && board_.Replies() >= options_.floodAfter && !nextFlood_) {
         nextFlood_ = start;

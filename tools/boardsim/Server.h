@@ -77,7 +77,13 @@ class Server {
     // holds has its answer out.
     Clock::time_point lastHostByte_{};
     Clock::time_point lastAnswerEnd_{};
-    std::deque<Clock::time_point> held_;
+    // The frames answered at the fast rate whose answers are not all out yet: the board still
+    // holds them.
+    struct HeldFrame {
+        Clock::time_point answered;
+        std::size_t bytes;
+    };
+    std::deque<HeldFrame> held_;
 };
 
 }  // namespace korvel::sim

@@ -8,8 +8,9 @@ namespace {
 
 // A 24C04 answers at device addresses 0xA0 and 0xA2 (bit 1 is address bit 8), a 24C08 at 0xA0
 // to 0xA6, a 24C16 at 0xA0 to 0xAE. From the 24C32 on the address within the chip is two
-// bytes, high byte first, and the device address is 0xA0 with A0 to A2 tied to ground. The
-// 24C00 takes one byte per write cycle; the others a page of 8 to 64 bytes.
+// bytes, high byte first, and the device address is 0xA0 with A0 to A2 tied to ground. Pages:
+// 8 bytes on the 24C01 and 24C02, 16 up to the 24C16, 32 on the 24C32 and 24C64, 64 above; the
+// 24C00 writes one byte at a time.
 constexpr ChipFacts kChips[] = {
     {"24C00", 16, 1, false, 1},      {"24C01", 128, 1, false, 8},   {"24C02", 256, 1, false, 8},
     {"24C04", 512, 1, true, 16},     {"24C08", 1024, 1, true, 16},  {"24C16", 2048, 1, true, 16},

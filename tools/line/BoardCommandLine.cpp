@@ -1,6 +1,23 @@
 #include "tools/line/BoardCommandLine.h"
 
+#include <cerrno>
+#include <cstdlib>
+
 namespace korvel::sim {
+
+bool ReadOptionNumber(const char* option, const char* text, long low, long high, long& value,
+                      std::string& error) {
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || number < low || number > high) {
+        error = std::string("--") + option + " takes a number from " + std::to_string(low) +
+                " to " + std::to_string(high) + ", not '" + text + "'";
+        return false;
+    }
+    value = number;
+    return true;
+}
 
 CommandLineRequest ReadBoardCommandLine(int argc, char** argv, const char* shortOptions,
                                         const option* longOptions, BoardLineOptions& line,

@@ -17,6 +17,11 @@ struct BoardLineOptions {
     std::string trace;  // where the exchanges on the line are logged
 };
 
+// The value of option --`option`: a whole number from `low` to `high`, decimal or 0x hex; false
+// with the reason in `error` for anything else.
+bool ReadOptionNumber(const char* option, const char* text, long low, long high, long& value,
+                      std::string& error);
+
 // Reads a simulated board's command line: -l/--link (required), -c/--chip, -i/--image,
 // -d/--dump and -t/--trace here, which the option tables must hold, and the board's own options
 // through `take`. Words that are no options are mistakes.

@@ -15,6 +15,20 @@
 
 namespace korvel::sim {
 
+namespace {
+
+constexpr struct {
+    speed_t code;
+    int baud;
+} kRates[] = {
+    {B1200, 1200},       {B2400, 2400},       {B4800, 4800},     {B9600, 9600},
+    {B19200, 19200},     {B38400, 38400},     {B57600, 57600},   {B115200, 115200},
+    {B230400, 230400},   {B460800, 460800},   {B500000, 500000}, {B921600, 921600},
+    {B1000000, 1000000}, {B2000000, 2000000},
+};
+
+}  // namespace
+
 Pty::~Pty() {
     if (!link_.empty()) {
         unlink(link_.c_str());
@@ -28,6 +42,21 @@ Pty::~Pty() {
     if (master_ >= 0) {
         close(master_);
     }
+}
+
+int Pty::SlaveBaud() const {
+    // On Linux the master's settings are the slave's.
+    termios settings{};
+    if (tcgetattr(master_, &settings) != 0) {
+        return 0;
+    }
+    const speed_t code = cfgetospeed(&settings);
+    for (const auto& rate : kRates) {
+        if (rate.code == code) {
+            return rate.baud;
+        }
+    }
+    return 0;
 }
 
 bool Pty::Create(const std::string& link, std::string& error) {

@@ -16,6 +16,9 @@ class Pty {
     // Creates the pseudo-terminal and links its slave side at `link`; false with the reason.
     bool Create(const std::string& link, std::string& error);
     int master() const { return master_; }
+    // The rate, in baud, that the program on the slave side set for its line (a pseudo-terminal
+    // keeps the setting without using it); 0 for a rate this table does not know.
+    int SlaveBaud() const;
 
     // Readable when a host has closed the line: call TakeLineEvents then.
     int watch() const { return watch_; }
