@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "tools/launch/TempDir.h"
 #include "tests/support/ToolRun.h"
+#include "tools/launch/TempDir.h"
 
 namespace korvel {
 

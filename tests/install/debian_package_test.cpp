@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/ToolRun.h"
 #include "tools/launch/SimulatorProcess.h"
 #include "tools/launch/TempDir.h"
-#include "tests/support/ToolRun.h"
 
 namespace korvel {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "tests/support/ToolRun.h"
 #include "tools/launch/SimulatorProcess.h"
 #include "tools/launch/TempDir.h"
-#include "tests/support/ToolRun.h"
 
 namespace korvel {
 
