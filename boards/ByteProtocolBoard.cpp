@@ -43,7 +43,7 @@ void ByteProtocolBoard::BeginChipWork(const ChipAddressing& chip) {
     block_ = 0;
     Send({protocol::kModeCommand,
           chip.addressBytes == 2 ? protocol::kTwoAddressBytes : protocol::kOneAddressByte});
-    Send({protocol::kSelectCommand, protocol::kDeviceSelect});
+    Send({protocol::kSelectCommand, SelectByte(0)});
 }
 
 std::optional<std::uint8_t> ByteProtocolBoard::ReadByte(std::int32_t address) {
@@ -86,12 +86,17 @@ void ByteProtocolBoard::SendAddressed(std::uint8_t command, std::int32_t address
     port_.Write(bytes, count);
 }
 
-// The block travels in bits 1 to 3 of the device-select byte: 0xA0, 0xA2 ... 0xAE.
+// The block travels in bits 1 to 3 of the device-select byte, 0xA0, 0xA2 ... 0xAE, beside the
+// chip's own address pins, which the chip types that have blocks leave free for them.
+std::uint8_t ByteProtocolBoard::SelectByte(int block) const {
+    return static_cast<std::uint8_t>(protocol::kDeviceSelect | (chip_.chipAddress << 1) |
+                                     (block << 1));
+}
+
 void ByteProtocolBoard::SelectBlockOf(std::int32_t address) {
     if (chip_.addressBytes == 1 && address / 256 != block_) {
         block_ = address / 256;
-        Send({protocol::kSelectCommand,
-              static_cast<std::uint8_t>(protocol::kDeviceSelect | (block_ << 1))});
+        Send({protocol::kSelectCommand, SelectByte(block_)});
     }
 }
 

@@ -28,10 +28,11 @@ class ByteProtocolBoard : public ProgrammerBoard {
     // leave the board waiting for arguments that the next host's command would fill.
     void Send(std::initializer_list<std::uint8_t> command);
     void SendAddressed(std::uint8_t command, std::int32_t address, const std::uint8_t* data);
+    std::uint8_t SelectByte(int block) const;
     void SelectBlockOf(std::int32_t address);
     std::optional<std::uint8_t> WaitReply();
 
-    ChipAddressing chip_{1, 1};
+    ChipAddressing chip_{1, 1, 0};
     int block_ = 0;
 };
 

@@ -176,7 +176,7 @@ void KorvelBoard::FallBack() {
 }
 
 bool KorvelBoard::DescribeChip() {
-    const auto select = static_cast<std::uint8_t>(kDeviceSelect);
+    const auto select = static_cast<std::uint8_t>(kDeviceSelect | chip_.chipAddress << 1);
     const std::uint8_t bus = choices_.slowBus ? kBus100kHz : kBus400kHz;
     std::vector<std::uint8_t> answer;
     return Exchange(Frame({kChipSetup, static_cast<std::uint8_t>(chip_.addressBytes), select, bus,
@@ -300,8 +300,9 @@ BlockOutcome KorvelBoard::WritePages(std::int32_t start, std::int32_t count,
             TakeAnswers(sent, kWritePage);
             return {result, page.address};
         }
-        if (progress) {
-            progress(page.address + page.count - start);
+        if (progress && !progress(page.address + page.count - start)) {
+            TakeAnswers(sent, kWritePage);
+            return {BlockResult::Stopped, page.address + page.count};
         }
     }
     return {BlockResult::Done, end};

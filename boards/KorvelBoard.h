@@ -65,7 +65,7 @@ class KorvelBoard : public ByteProtocolBoard {
     bool fastLink_ = false;   // its fast link works on this line
     bool linkUp_ = false;     // the chip work under way runs on the fast link
     bool wrote_ = false;      // the chip work under way wrote to the open board byte by byte
-    ChipAddressing chip_{1, 1};
+    ChipAddressing chip_{1, 1, 0};
 };
 
 }  // namespace korvel

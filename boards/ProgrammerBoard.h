@@ -13,6 +13,7 @@ namespace korvel {
 struct ChipAddressing {
     int addressBytes;  // 1: the 256-byte block rides in the device-select byte; 2: it does not
     int pageSize;      // bytes one write may take, within one page
+    int chipAddress;   // the chip's pins A2-A0, bits 1 to 3 of the device-select byte
 };
 
 // How a transfer of whole blocks ended.
@@ -31,8 +32,8 @@ struct BlockOutcome {
 // Takes the bytes of a block read at `address`; returns false to stop the transfer.
 using BlockSink =
     std::function<bool(std::int32_t address, const std::uint8_t* bytes, std::int32_t count)>;
-// Told how many bytes from the start are written and confirmed.
-using WriteProgress = std::function<void(std::int32_t done)>;
+// Told how many bytes from the start are written and confirmed; returns false to stop.
+using WriteProgress = std::function<bool(std::int32_t done)>;
 
 // A programmer board on a serial line, as the programmer's operations use it: the question that
 // detection asks, and the chip's bytes, one address at a time or, where the board can, in

@@ -48,17 +48,21 @@ ChipResult ResultOf(BlockResult result) {
 // One run of an operation: what it works on, and how it ends.
 class Run {
   public:
-    Run(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation, ImageBuffer& image,
-        const Progress& progress)
+    Run(ProgrammerBoard& board, const ChipRange& range, ChipOperation operation, ImageBuffer& image,
+        const Progress& progress, const bool& stop)
         : board_(board),
-          chip_(chip),
+          range_(range),
           rule_(RuleOf(operation)),
           image_(image),
           progress_(progress),
+          stop_(stop),
           outcome_{operation} {}
 
     ChipOutcome ByteByByte() {
-        for (std::int32_t address = 0; address < chip_.size; ++address) {
+        for (std::int32_t address = range_.start; address < End(); ++address) {
+            if (stop_) {
+                return Failed(ChipResult::Stopped, address);
+            }
             const std::optional<std::uint8_t> reply =
                 rule_.data == Source::None
                     ? board_.ReadByte(address)
@@ -78,7 +82,7 @@ class Run {
         BlockOutcome blocks;
         if (rule_.data == Source::None) {
             blocks = board_.ReadBlocks(
-                0, chip_.size,
+                range_.start, range_.length,
                 [this](std::int32_t start, const std::uint8_t* bytes, std::int32_t count) {
                     for (std::int32_t i = 0; i < count; ++i) {
                         if (!Take(start + i, bytes[i])) {
@@ -86,15 +90,18 @@ class Run {
                         }
                     }
                     Done(start + count);
-                    return true;
+                    return GoOn(start + count);
                 });
         } else {
-            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(chip_.size));
-            for (std::int32_t address = 0; address < chip_.size; ++address) {
-                bytes[static_cast<std::size_t>(address)] = ByteFrom(rule_.data, address);
+            std::vector<std::uint8_t> bytes;
+            for (std::int32_t address = range_.start; address < End(); ++address) {
+                bytes.push_back(ByteFrom(rule_.data, address));
             }
-            blocks = board_.WritePages(0, chip_.size, bytes.data(),
-                                       [this](std::int32_t done) { Done(done); });
+            blocks = board_.WritePages(range_.start, range_.length, bytes.data(),
+                                       [this](std::int32_t done) {
+                                           Done(range_.start + done);
+                                           return GoOn(range_.start + done);
+                                       });
         }
         if (blocks.result != BlockResult::Done && blocks.result != BlockResult::Stopped) {
             return Failed(ResultOf(blocks.result), blocks.address);
@@ -105,12 +112,24 @@ class Run {
     // A board that tells only at the end that its last write did not go through.
     ChipOutcome Finished() {
         if (!board_.FinishChipWork() && outcome_.Succeeded() && rule_.data != Source::None) {
-            return Failed(ChipResult::WriteFailed, chip_.size - 1);
+            return Failed(ChipResult::WriteFailed, End() - 1);
         }
         return outcome_;
     }
 
   private:
+    std::int32_t End() const { return range_.start + range_.length; }
+
+    // False, with the outcome that says where, when the user asked to stop and there is more to
+    // do.
+    bool GoOn(std::int32_t next) {
+        if (stop_ && next < End()) {
+            Failed(ChipResult::Stopped, next);
+            return false;
+        }
+        return true;
+    }
+
     std::uint8_t ByteFrom(Source source, std::int32_t address) const {
         return source == Source::Image ? image_[static_cast<std::size_t>(address)] : 0xFF;
     }
@@ -130,9 +149,10 @@ class Run {
         return false;
     }
 
-    void Done(std::int32_t done) {
+    // Progress up to the address `next`.
+    void Done(std::int32_t next) {
         if (progress_) {
-            progress_(done, chip_.size);
+            progress_(next - range_.start, range_.length);
         }
     }
 
@@ -143,10 +163,11 @@ class Run {
     }
 
     ProgrammerBoard& board_;
-    const ChipType& chip_;
+    const ChipRange range_;
     const Rule& rule_;
     ImageBuffer& image_;
     const Progress& progress_;
+    const bool& stop_;
     ChipOutcome outcome_;
 };
 
@@ -156,10 +177,10 @@ bool UntiesImage(ChipOperation operation) {
     return RuleOf(operation).untiesImage;
 }
 
-ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation,
-                             ImageBuffer& image, const Progress& progress) {
-    board.BeginChipWork({chip.addressBytes, chip.pageSize});
-    Run run(board, chip, operation, image, progress);
+ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipWork& work, ChipOperation operation,
+                             ImageBuffer& image, const Progress& progress, const bool& stop) {
+    board.BeginChipWork({work.type.addressBytes, work.type.pageSize, work.chipAddress});
+    Run run(board, work.range, operation, image, progress, stop);
     if (board.MovesBlocks()) {
         run.InBlocks();
     } else {

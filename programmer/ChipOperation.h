@@ -17,6 +17,7 @@ enum class ChipResult {
     NotBlank,           // Blank check: the chip's byte is not 0xFF
     WriteFailed,        // Erase, Write: the chip did not take a byte or page at the address
     NoChip,             // nothing on the chip's bus answered (a board that can tell)
+    Stopped,            // the user asked it to stop: the address is the first one not done
 };
 
 // How a chip operation ended. Anything but Done names the address it stopped at; Differs,
@@ -34,11 +35,26 @@ struct ChipOutcome {
 // Told after each address: how many of the operation's addresses are done, of how many.
 using Progress = std::function<void(std::int32_t done, std::int32_t total)>;
 
-// Runs an operation over the whole chip, address by address or, on a board that moves blocks,
-// block by block, and stops at the first error. Read stores what it gets into the image as it
-// goes; the others leave the image as it is.
-ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipType& chip, ChipOperation operation,
-                             ImageBuffer& image, const Progress& progress);
+// The addresses an operation covers.
+struct ChipRange {
+    std::int32_t start;
+    std::int32_t length;
+};
+
+// What an operation works on: the chip's type, the chip address its pins A2-A0 give it, and
+// the addresses.
+struct ChipWork {
+    const ChipType& type;
+    int chipAddress;
+    ChipRange range;
+};
+
+// Runs an operation over the work's addresses, address by address or, on a board that moves
+// blocks, block by block, and stops at the first error, or after the address or block during
+// which `stop` became true. Read stores what it gets into the image as it goes; the others
+// leave the image as it is.
+ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipWork& work, ChipOperation operation,
+                             ImageBuffer& image, const Progress& progress, const bool& stop);
 
 // Whether the operation leaves the chip or the image changed, so that the image no longer
 // stands for a file: Read, Erase and Write, whatever their outcome.

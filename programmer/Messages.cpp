@@ -45,6 +45,10 @@ std::optional<Message> OutcomeMessage(const ChipOutcome& outcome) {
     if (outcome.result == ChipResult::NoChip) {
         return Message{"Error", "No chip answers !"};
     }
+    if (outcome.result == ChipResult::Stopped) {
+        return Message{"Stopped",
+                       FormatText("Stopped at addr %xh", static_cast<unsigned>(outcome.address))};
+    }
     if (!outcome.Succeeded()) {
         return Message{words.title,
                        FormatText(words.failure, static_cast<unsigned>(outcome.address))};

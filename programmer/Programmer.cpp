@@ -68,9 +68,36 @@ void Programmer::Disconnect() {
 }
 
 void Programmer::SelectChip(int row) {
-    if (row >= 0 && row < kChipTypeCount) {
-        chipRow_ = row;
+    if (row < 0 || row >= kChipTypeCount) {
+        return;
     }
+    chipRow_ = row;
+    if (!TakesChipAddress(Chip(), chipAddress_)) {
+        chipAddress_ = 0;
+    }
+    if (range_ && range_->start + range_->length > Chip().size) {
+        range_.reset();
+    }
+}
+
+bool Programmer::SelectChipAddress(int pins) {
+    if (!TakesChipAddress(Chip(), pins)) {
+        return false;
+    }
+    chipAddress_ = pins;
+    return true;
+}
+
+bool Programmer::SelectRange(const ChipRange& range) {
+    if (range.start < 0 || range.length < 1 || range.start > Chip().size - range.length) {
+        return false;
+    }
+    range_ = range;
+    return true;
+}
+
+ChipRange Programmer::Range() const {
+    return range_.value_or(ChipRange{0, Chip().size});
 }
 
 void Programmer::PutImage(std::size_t address, const std::vector<std::uint8_t>& bytes) {
@@ -80,18 +107,56 @@ void Programmer::PutImage(std::size_t address, const std::vector<std::uint8_t>& 
     }
 }
 
+void Programmer::EditImage(std::size_t address, const std::vector<std::uint8_t>& bytes) {
+    PutImage(address, bytes);
+    imageName_ = kNoFileName;
+    unsaved_ = true;
+    differences_.clear();
+}
+
 ChipOutcome Programmer::Run(ChipOperation operation, const Progress& progress) {
-    const ChipOutcome outcome = RunChipOperation(*board_, Chip(), operation, image_, progress);
+    stop_ = false;
+    differences_.clear();
+    const ChipOutcome outcome = RunChipOperation(*board_, {Chip(), chipAddress_, Range()},
+                                                 operation, image_, progress, stop_);
     if (UntiesImage(operation)) {
         imageName_ = kNoFileName;
     }
+    if (operation == ChipOperation::Read) {
+        unsaved_ = true;
+    }
+    if (outcome.result == ChipResult::Differs) {
+        differences_.push_back({outcome.address, outcome.chipByte, outcome.imageByte});
+    }
+    return outcome;
+}
+
+CompareOutcome Programmer::Compare(const Progress& progress) {
+    stop_ = false;
+    differences_.clear();
+    const ChipRange range = Range();
+    ImageBuffer chip = image_;
+    CompareOutcome outcome{RunChipOperation(*board_, {Chip(), chipAddress_, range},
+                                            ChipOperation::Read, chip, progress, stop_),
+                           {}};
+    const std::int32_t end =
+        outcome.read.Succeeded() ? range.start + range.length : outcome.read.address;
+    for (std::int32_t address = range.start; address < end; ++address) {
+        const auto at = static_cast<std::size_t>(address);
+        if (chip[at] != image_[at]) {
+            outcome.differences.push_back({address, chip[at], image_[at]});
+        }
+    }
+    differences_ = outcome.differences;
     return outcome;
 }
 
 LoadOutcome Programmer::LoadImage(const std::string& path, ImageFormat format) {
     const LoadOutcome outcome = LoadImageFile(path, format, image_);
-    if (outcome.result == LoadResult::Loaded || outcome.result == LoadResult::ReadError) {
+    if (outcome.result != LoadResult::CantOpen && outcome.result != LoadResult::NotAnImage) {
         imageName_ = LowerCaseAscii(path);
+        unsaved_ = false;
+        differences_.clear();
     }
     return outcome;
 }
@@ -100,6 +165,7 @@ SaveOutcome Programmer::SaveImage(const std::string& path, ImageFormat format) {
     const SaveOutcome outcome = SaveImageFile(path, format, image_, Chip().size);
     if (outcome.result == SaveResult::Saved) {
         imageName_ = LowerCaseAscii(path);
+        unsaved_ = false;
     }
     return outcome;
 }

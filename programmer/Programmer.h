@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,20 @@
 #include "programmer/ImageFiles.h"
 
 namespace korvel {
+
+// A byte where the chip and the image differ.
+struct Difference {
+    std::int32_t address;
+    std::uint8_t chip;
+    std::uint8_t image;
+};
+
+// How a comparison of the chip with the image went: the read of the chip, and what it found up
+// to where the read got.
+struct CompareOutcome {
+    ChipOutcome read;
+    std::vector<Difference> differences;
+};
 
 struct ListingOutcome {
     bool written = false;
@@ -45,22 +60,46 @@ class Programmer {
     // From now on COMn stands for this device, whatever else would.
     void NamePort(int portNumber, const std::string& device) { ports_.Name(portNumber, device); }
 
-    // The chip type by its catalogue row; a row outside the catalogue changes nothing.
+    // The chip type by its catalogue row; a row outside the catalogue changes nothing. A chip
+    // address or a range the new type cannot take goes back to 0, or to the whole chip.
     void SelectChip(int row);
     int ChipRow() const { return chipRow_; }
     const ChipType& Chip() const { return kChipTypes[chipRow_]; }
+    // The chip's address on its bus, from its pins A2-A0; false, with nothing changed, for one
+    // the chip type cannot be wired to.
+    bool SelectChipAddress(int pins);
+    int ChipAddress() const { return chipAddress_; }
+    // The addresses that the chip operations cover, the whole chip unless a range is chosen;
+    // false, with nothing changed, for a range that is empty or goes past the chip's end.
+    bool SelectRange(const ChipRange& range);
+    void SelectWholeChip() { range_.reset(); }
+    ChipRange Range() const;
 
     // The image: all of it, beyond the chip's size as well (bytes there keep what they held).
     const ImageBuffer& Image() const { return image_; }
     // Puts bytes into the image from `address` on, as far as the image reaches.
     void PutImage(std::size_t address, const std::vector<std::uint8_t>& bytes);
+    // Bytes the user changes: the image then stands for no file, and holds bytes to be saved.
+    void EditImage(std::size_t address, const std::vector<std::uint8_t>& bytes);
+    // Whether the image holds bytes that no file holds: read from the chip, or edited, and not
+    // saved since.
+    bool ImageUnsaved() const { return unsaved_; }
     // What the image stands for: kNoFileName, or the lower-cased path of its file.
     const std::string& ImageName() const { return imageName_; }
     void NameImage(const std::string& name) { imageName_ = name; }
 
-    // Runs a chip operation on the board found by the last detection; see RunChipOperation.
-    // Read, Erase and Write leave the image standing for no file.
+    // Runs a chip operation over the range on the board found by the last detection; see
+    // RunChipOperation. Read, Erase and Write leave the image standing for no file.
     ChipOutcome Run(ChipOperation operation, const Progress& progress = {});
+    // Reads the range of the chip and finds every byte that differs from the image, which stays
+    // as it is.
+    CompareOutcome Compare(const Progress& progress = {});
+    // What the last Verify (its first difference) or Compare (all of them) found; any other
+    // change to the chip or the image forgets them.
+    const std::vector<Difference>& Differences() const { return differences_; }
+    // Asks the operation under way to stop after the address or block it is at: for a progress
+    // callback, while the operation runs.
+    void RequestStop() { stop_ = true; }
 
     // Image files: on success the image stands for the file, named in lower case.
     LoadOutcome LoadImage(const std::string& path, ImageFormat format);
@@ -76,8 +115,13 @@ class Programmer {
     PortNames ports_;
     bool boardFound_ = false;
     int chipRow_;
+    int chipAddress_ = 0;
+    std::optional<ChipRange> range_;
     ImageBuffer image_;
     std::string imageName_;
+    bool unsaved_ = false;
+    bool stop_ = false;
+    std::vector<Difference> differences_;
     const std::string listingDirectory_;
 };
 

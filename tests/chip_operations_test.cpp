@@ -168,6 +168,99 @@ TEST(ChipOperations, SilentBoardEndsAReadKeepingTheBytesBefore) {
     EXPECT_EQ(session.StopAndTrace().back(), "52 64");
 }
 
+// A range reads only its addresses into the image; a chip address rides in the select byte
+// beside the block bits; a type that cannot be wired to an address refuses it.
+TEST(ChipOperations, RangesAndChipAddressesOnTheLine) {
+    ProgrammerSession session("24C04");
+    Programmer& programmer = session.programmer;
+    EXPECT_FALSE(programmer.SelectRange({0x1F0, 0x20}));  // past the end
+    EXPECT_FALSE(programmer.SelectRange({0x10, 0}));
+    ASSERT_TRUE(programmer.SelectRange({0xFE, 3}));
+    EXPECT_FALSE(programmer.SelectChipAddress(1));  // A0 is address bit 8 on a 24C04
+    ASSERT_TRUE(programmer.SelectChipAddress(6));
+    programmer.PutImage(0, Bytes(512, 0x11));
+    EXPECT_TRUE(programmer.Run(ChipOperation::Read).Succeeded());
+    Bytes expected(0x102, 0x11);
+    expected[0xFE] = expected[0xFF] = expected[0x100] = 0xFF;
+    EXPECT_EQ(ImageStart(programmer, 0x102), expected);
+    EXPECT_EQ(session.StopAndTrace(),
+              (Texts{"54 00", "43 AC", "52 FE -> FF", "52 FF -> FF", "43 AE", "52 00 -> FF"}));
+
+    for (const auto& [type, pins] : {std::pair{"24C00", 0b000},
+                                     {"24C02", 0b111},
+                                     {"24C08", 0b100},
+                                     {"24C16", 0b000},
+                                     {"24C256", 0b111}}) {
+        Programmer chip;
+        chip.SelectChip(FindChipType(type));
+        for (int address = 0; address < 8; ++address) {
+            EXPECT_EQ(chip.SelectChipAddress(address), (address & ~pins) == 0)
+                << type << " at " << address;
+        }
+    }
+}
+
+// Asked to stop, an operation ends after the address or block it is at, and says which address
+// comes next.
+TEST(ChipOperations, StopsWhereAsked) {
+    for (const bool fast : {false, true}) {
+        ProgrammerSession session(
+            "24C16", fast ? std::vector<std::string>{"--open-board"} : std::vector<std::string>{});
+        Programmer& programmer = session.programmer;
+        const ChipOutcome outcome =
+            programmer.Run(ChipOperation::Read, [&programmer](std::int32_t done, std::int32_t) {
+                if (done >= 10) {
+                    programmer.RequestStop();
+                }
+            });
+        EXPECT_EQ(outcome.result, ChipResult::Stopped);
+        EXPECT_EQ(outcome.address, fast ? 64 : 10);
+        // The next operation starts afresh.
+        EXPECT_TRUE(programmer.Run(ChipOperation::BlankCheck).Succeeded()) << fast;
+    }
+}
+
+// A comparison lists every difference and leaves the image as it was; the image holds bytes to
+// be saved after a Read or an edit, not after an Open or a Save.
+TEST(ChipOperations, CompareFindsEveryDifferenceAndTheImageKnowsWhatIsUnsaved) {
+    TempDir dir;
+    ProgrammerSession session("24C02");
+    Programmer& programmer = session.programmer;
+    programmer.PutImage(0, Bytes(256, 0xFF));
+    programmer.PutImage(0x10, {0x00, 0x01});
+    programmer.PutImage(0xFF, {0x7E});
+    const CompareOutcome compared = programmer.Compare();
+    EXPECT_TRUE(compared.read.Succeeded());
+    const auto listed = [](const std::vector<Difference>& differences) {
+        Texts lines;
+        for (const Difference& d : differences) {
+            lines.push_back(Hex(static_cast<unsigned>(d.address)) + " " + Hex(d.chip) + " " +
+                            Hex(d.image));
+        }
+        return lines;
+    };
+    EXPECT_EQ(listed(compared.differences), (Texts{"10 FF 00", "11 FF 01", "FF FF 7E"}));
+    EXPECT_EQ(listed(programmer.Differences()), listed(compared.differences));
+    EXPECT_EQ(programmer.Image()[0x10], 0x00);
+    EXPECT_FALSE(programmer.ImageUnsaved());
+
+    EXPECT_EQ(programmer.Run(ChipOperation::Verify).result, ChipResult::Differs);
+    EXPECT_EQ(listed(programmer.Differences()), Texts{"10 FF 00"});
+
+    programmer.Run(ChipOperation::Read);
+    EXPECT_TRUE(programmer.ImageUnsaved());
+    EXPECT_TRUE(programmer.Differences().empty());
+    ASSERT_EQ(programmer.SaveImage(dir.File("chip.bin"), ImageFormat::Raw).result,
+              SaveResult::Saved);
+    EXPECT_FALSE(programmer.ImageUnsaved());
+    programmer.EditImage(3, {0x42});
+    EXPECT_TRUE(programmer.ImageUnsaved());
+    EXPECT_EQ(programmer.ImageName(), "[buffer]");
+    ASSERT_EQ(programmer.LoadImage(dir.File("chip.bin"), ImageFormat::Raw).result,
+              LoadResult::Loaded);
+    EXPECT_FALSE(programmer.ImageUnsaved());
+}
+
 }  // namespace
 
 }  // namespace korvel
