@@ -8,7 +8,7 @@
 namespace korvel {
 
 // What an operation word of the command line does.
-enum class CliWork { Detect, Chip, List, Ports, Sum };
+enum class CliWork { Detect, Chip, Compare, Probe, List, Ports, Sum };
 
 struct CliOperation {
     const char* word;
@@ -22,11 +22,15 @@ struct CliOperation {
 inline constexpr CliOperation kCliOperations[] = {
     {"detect", "ask the board for its version", CliWork::Detect, std::nullopt},
     {"read", "read the chip into the image", CliWork::Chip, ChipOperation::Read},
-    {"verify", "compare the chip with the image", CliWork::Chip, ChipOperation::Verify},
+    {"verify", "compare the chip with the image up to the first difference", CliWork::Chip,
+     ChipOperation::Verify},
+    {"compare", "list every byte where the chip and the image differ", CliWork::Compare,
+     std::nullopt},
     {"blank", "check that every byte of the chip is 0xFF", CliWork::Chip,
      ChipOperation::BlankCheck},
     {"erase", "write 0xFF into every byte of the chip", CliWork::Chip, ChipOperation::Erase},
     {"write", "write the image into the chip", CliWork::Chip, ChipOperation::Write},
+    {"probe", "find the chip's size without writing to it", CliWork::Probe, std::nullopt},
     {"list", "write the image's hex listing BUFFER.TXT and print its path", CliWork::List,
      std::nullopt},
     {"ports", "show the device that each of COM1 to COM4 stands for, and why", CliWork::Ports,
@@ -40,7 +44,8 @@ inline constexpr CliOperation kCliOperations[] = {
 const CliOperation* FindCliOperation(const std::string& word);
 
 inline bool NeedsBoard(const CliOperation& operation) {
-    return operation.work == CliWork::Detect || operation.work == CliWork::Chip;
+    return operation.work == CliWork::Detect || operation.work == CliWork::Chip ||
+           operation.work == CliWork::Compare || operation.work == CliWork::Probe;
 }
 
 }  // namespace korvel

@@ -1,6 +1,9 @@
 #include "programmer/ChipOperation.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "programmer/WriteRuns.h"
 
 namespace korvel {
 
@@ -45,18 +48,44 @@ ChipResult ResultOf(BlockResult result) {
     }
 }
 
-// One run of an operation: what it works on, and how it ends.
+// One run of an operation over runs of addresses, one after the other: what it works on, and how
+// it ends.
 class Run {
   public:
-    Run(ProgrammerBoard& board, const ChipRange& range, ChipOperation operation, ImageBuffer& image,
+    Run(ProgrammerBoard& board, ChipOperation operation, ImageBuffer& image,
         const Progress& progress, const bool& stop)
         : board_(board),
-          range_(range),
           rule_(RuleOf(operation)),
           image_(image),
           progress_(progress),
           stop_(stop),
           outcome_{operation} {}
+
+    // Goes through the runs in order, until one ends in anything but success. With `answered`,
+    // a run where no chip answers is noted there, read as 0xFF, and passed over.
+    ChipOutcome Over(const std::vector<ChipRange>& runs, std::vector<bool>* answered = nullptr) {
+        total_ = 0;
+        for (const ChipRange& run : runs) {
+            total_ += run.length;
+        }
+        for (const ChipRange& run : runs) {
+            range_ = run;
+            if (board_.MovesBlocks()) {
+                InBlocks();
+            } else {
+                ByteByByte();
+            }
+            if (answered != nullptr) {
+                answered->push_back(outcome_.result != ChipResult::NoChip);
+                PassOverSilence();
+            }
+            if (!outcome_.Succeeded()) {
+                break;
+            }
+            doneBefore_ += run.length;
+        }
+        return Finished();
+    }
 
     ChipOutcome ByteByByte() {
         for (std::int32_t address = range_.start; address < End(); ++address) {
@@ -118,6 +147,14 @@ class Run {
     }
 
   private:
+    // After a run where nothing answered: its bytes are 0xFF, as the five commands read them.
+    void PassOverSilence() {
+        if (outcome_.result == ChipResult::NoChip) {
+            std::fill_n(image_.begin() + range_.start, range_.length, 0xFF);
+            outcome_.result = ChipResult::Done;
+        }
+    }
+
     std::int32_t End() const { return range_.start + range_.length; }
 
     // False, with the outcome that says where, when the user asked to stop and there is more to
@@ -152,7 +189,7 @@ class Run {
     // Progress up to the address `next`.
     void Done(std::int32_t next) {
         if (progress_) {
-            progress_(next - range_.start, range_.length);
+            progress_(doneBefore_ + next - range_.start, total_);
         }
     }
 
@@ -163,7 +200,9 @@ class Run {
     }
 
     ProgrammerBoard& board_;
-    const ChipRange range_;
+    ChipRange range_{0, 0};        // the run under way
+    std::int32_t doneBefore_ = 0;  // addresses of the runs before it
+    std::int32_t total_ = 0;       // addresses of all runs
     const Rule& rule_;
     ImageBuffer& image_;
     const Progress& progress_;
@@ -180,13 +219,43 @@ bool UntiesImage(ChipOperation operation) {
 ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipWork& work, ChipOperation operation,
                              ImageBuffer& image, const Progress& progress, const bool& stop) {
     board.BeginChipWork({work.type.addressBytes, work.type.pageSize, work.chipAddress});
-    Run run(board, work.range, operation, image, progress, stop);
-    if (board.MovesBlocks()) {
-        run.InBlocks();
-    } else {
-        run.ByteByByte();
+    return Run(board, operation, image, progress, stop).Over({work.range});
+}
+
+AnsweredRead ReadNotingSilence(ProgrammerBoard& board, const ChipWork& work, std::int32_t runLength,
+                               ImageBuffer& image, const Progress& progress, const bool& stop) {
+    board.BeginChipWork({work.type.addressBytes, work.type.pageSize, work.chipAddress});
+    std::vector<ChipRange> runs;
+    for (std::int32_t start = work.range.start; start < work.range.start + work.range.length;
+         start += runLength) {
+        runs.push_back({start, runLength});
     }
-    return run.Finished();
+    AnsweredRead read{ChipOutcome{ChipOperation::Read}, {}};
+    const bool tells = board.MovesBlocks();
+    Run run(board, ChipOperation::Read, image, progress, stop);
+    read.outcome = run.Over(runs, tells ? &read.answered : nullptr);
+    const bool any =
+        std::find(read.answered.begin(), read.answered.end(), true) != read.answered.end();
+    if (tells && read.outcome.Succeeded() && !any) {
+        read.outcome.result = ChipResult::NoChip;
+        read.outcome.address = work.range.start;
+    }
+    return read;
+}
+
+ChangedWrite WriteAddresses(ProgrammerBoard& board, const ChipWork& work,
+                            const std::vector<std::int32_t>& addresses, ImageBuffer& image,
+                            const Progress& progress, const bool& stop) {
+    board.BeginChipWork({work.type.addressBytes, work.type.pageSize, work.chipAddress});
+    const bool pages = board.MovesBlocks();
+    const std::vector<ChipRange> runs =
+        pages ? PageRuns(addresses, work.type.pageSize, work.range) : ByteRuns(addresses);
+    ChangedWrite write{Run(board, ChipOperation::Write, image, progress, stop).Over(runs), 0, 0};
+    for (const ChipRange& run : runs) {
+        write.written += run.length;
+    }
+    write.pages = pages ? PagesIn(runs, work.type.pageSize) : 0;
+    return write;
 }
 
 }  // namespace korvel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "boards/ProgrammerBoard.h"
 #include "programmer/ChipTypes.h"
@@ -55,6 +56,33 @@ struct ChipWork {
 // leave the image as it is.
 ChipOutcome RunChipOperation(ProgrammerBoard& board, const ChipWork& work, ChipOperation operation,
                              ImageBuffer& image, const Progress& progress, const bool& stop);
+
+// How a write of the changed bytes went: the write's outcome, the bytes given to the chip, and
+// on a board that moves blocks the pages they filled (0 when it went byte by byte).
+struct ChangedWrite {
+    ChipOutcome outcome;
+    std::int32_t written;
+    std::int32_t pages;
+};
+
+// Writes the image's bytes at `addresses` (ascending, within the work's range) into the chip:
+// only those bytes, or on a board that moves blocks the pages that hold them, in runs of
+// neighbouring pages, within the range.
+ChangedWrite WriteAddresses(ProgrammerBoard& board, const ChipWork& work,
+                            const std::vector<std::int32_t>& addresses, ImageBuffer& image,
+                            const Progress& progress, const bool& stop);
+
+// A read that goes on where no chip answers, and says where that was.
+struct AnsweredRead {
+    ChipOutcome outcome;         // NoChip only when no run at all answered
+    std::vector<bool> answered;  // for each run, whether a chip answered; empty on a board that
+                                 // cannot tell (the five commands read 0xFF there)
+};
+
+// Reads the work's range into the image in runs of `runLength` addresses; a run where no chip
+// answers reads as 0xFF.
+AnsweredRead ReadNotingSilence(ProgrammerBoard& board, const ChipWork& work, std::int32_t runLength,
+                               ImageBuffer& image, const Progress& progress, const bool& stop);
 
 // Whether the operation leaves the chip or the image changed, so that the image no longer
 // stands for a file: Read, Erase and Write, whatever their outcome.

@@ -151,6 +151,53 @@ CompareOutcome Programmer::Compare(const Progress& progress) {
     return outcome;
 }
 
+ChangedWriteOutcome Programmer::WriteChanged(const Progress& reading, const Progress& writing) {
+    const CompareOutcome compared = Compare(reading);
+    ChangedWriteOutcome outcome{compared.read};
+    if (!compared.read.Succeeded()) {
+        return outcome;
+    }
+    std::vector<std::int32_t> addresses;
+    for (const Difference& difference : compared.differences) {
+        addresses.push_back(difference.address);
+    }
+    differences_.clear();
+    imageName_ = kNoFileName;
+    outcome.differing = static_cast<std::int32_t>(addresses.size());
+    if (addresses.empty()) {
+        outcome.outcome.operation = ChipOperation::Write;
+        return outcome;
+    }
+    const ChangedWrite write =
+        WriteAddresses(*board_, {Chip(), chipAddress_, Range()}, addresses, image_, writing, stop_);
+    outcome.outcome = write.outcome;
+    outcome.written = write.written;
+    outcome.pages = write.pages;
+    return outcome;
+}
+
+ProbeOutcome Programmer::ProbeSize(const Progress& progress) {
+    stop_ = false;
+    const int family = Chip().addressBytes;
+    int largest = chipRow_;
+    while (largest + 1 < kChipTypeCount && kChipTypes[largest + 1].addressBytes == family) {
+        ++largest;
+    }
+    const ChipType& type = kChipTypes[largest];
+    // Through one device address the read wraps at 256 bytes: a block at a time, each its own.
+    const std::int32_t run = family == 1 ? 256 : type.size;
+    ImageBuffer chip = image_;
+    const AnsweredRead read =
+        ReadNotingSilence(*board_, {type, family == 1 ? 0 : chipAddress_, {0, type.size}}, run,
+                          chip, progress, stop_);
+    ProbeOutcome outcome{read.outcome, {}};
+    if (read.outcome.Succeeded()) {
+        outcome.finding =
+            FindSize({family, {chip.begin(), chip.begin() + type.size}, read.answered});
+    }
+    return outcome;
+}
+
 LoadOutcome Programmer::LoadImage(const std::string& path, ImageFormat format) {
     const LoadOutcome outcome = LoadImageFile(path, format, image_);
     if (outcome.result != LoadResult::CantOpen && outcome.result != LoadResult::NotAnImage) {

@@ -14,6 +14,7 @@
 #include "programmer/ChipTypes.h"
 #include "programmer/Detection.h"
 #include "programmer/ImageFiles.h"
+#include "programmer/SizeProbe.h"
 
 namespace korvel {
 
@@ -29,6 +30,21 @@ struct Difference {
 struct CompareOutcome {
     ChipOutcome read;
     std::vector<Difference> differences;
+};
+
+// How a write of the changed bytes went: the read before it, else the write; how many bytes
+// differed, how many the chip was given, and in how many pages (0: byte by byte).
+struct ChangedWriteOutcome {
+    ChipOutcome outcome;
+    std::int32_t differing = 0;
+    std::int32_t written = 0;
+    std::int32_t pages = 0;
+};
+
+// How a size probe went: the read, and what it found.
+struct ProbeOutcome {
+    ChipOutcome read;
+    SizeFinding finding;
 };
 
 struct ListingOutcome {
@@ -94,6 +110,15 @@ class Programmer {
     // Reads the range of the chip and finds every byte that differs from the image, which stays
     // as it is.
     CompareOutcome Compare(const Progress& progress = {});
+    // Reads the range of the chip, then writes only the bytes where the image differs, or on a
+    // board that moves blocks the pages that hold them: the chip's write cycles are spared.
+    // `reading` and `writing` are told the progress of each part.
+    ChangedWriteOutcome WriteChanged(const Progress& reading, const Progress& writing);
+    // Finds the chip's size without writing a byte: reads it as the largest type of the selected
+    // type's addressing family and sees how its addresses wrap (see FindSize). A type with one
+    // address byte is read through all eight device addresses, whatever the chip address; the
+    // image stays as it is.
+    ProbeOutcome ProbeSize(const Progress& progress = {});
     // What the last Verify (its first difference) or Compare (all of them) found; any other
     // change to the chip or the image forgets them.
     const std::vector<Difference>& Differences() const { return differences_; }

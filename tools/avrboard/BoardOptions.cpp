@@ -21,6 +21,9 @@ const char* const kBoardUsage =
     "  -d, --dump=FILE              write the chip contents here when they change and on exit\n"
     "  -t, --trace=FILE             log every byte on the line with its simulated time in\n"
     "                               microseconds\n"
+    "      --chip-address=N         the chip's pins A2-A0 wired to N (0 to 7, default 0): it\n"
+    "                               answers only at its own device address; pins that carry\n"
+    "                               an address bit on this chip (24C04 to 24C16) are left out\n"
     "      --no-chip                leave the socket empty\n"
     "      --stuck-bus              the I2C bus is held low: no transfer ever completes\n"
     "      --fast                   let the board's time run ahead while it has work (the\n"
@@ -55,6 +58,7 @@ const option kLongOptions[] = {
     {"image", required_argument, nullptr, 'i'},
     {"dump", required_argument, nullptr, 'd'},
     {"trace", required_argument, nullptr, 't'},
+    {"chip-address", required_argument, nullptr, kChipAddressKey},
     {"no-chip", no_argument, nullptr, kNoChip},
     {"stuck-bus", no_argument, nullptr, kStuckBus},
     {"fast", no_argument, nullptr, kFast},

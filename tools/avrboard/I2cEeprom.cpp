@@ -23,13 +23,14 @@ bool I2cEeprom::Answers(std::uint8_t deviceAddress) const {
     if ((deviceAddress & 0xF0) != kFamilyCode) {
         return false;
     }
-    // Bits 1 to 3 name the chip's A2 A1 A0 pins, all grounded, except where they carry block
-    // bits: one for the 24C04, two for the 24C08, three for the 24C16.
+    // Bits 1 to 3 name the chip's A2 A1 A0 pins, except where they carry block bits: one for
+    // the 24C04, two for the 24C08, three for the 24C16.
     std::uint8_t blockMask = 0;
     if (facts_.blockBitsInDeviceAddress) {
         blockMask = static_cast<std::uint8_t>(((facts_.size / 256) - 1) << 1);
     }
-    return (deviceAddress & 0x0E & ~blockMask) == 0;
+    const int pinBits = behaviour_.pins << 1 & 0x0E & ~blockMask;
+    return (deviceAddress & 0x0E & ~blockMask) == pinBits;
 }
 
 bool I2cEeprom::Start(std::uint8_t deviceAddress, std::uint64_t nowNs) {

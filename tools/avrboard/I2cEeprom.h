@@ -10,14 +10,15 @@ namespace korvel::sim {
 // How a chip in the socket behaves beyond its datasheet facts: its write cycle, and faults for
 // the tests of the board's error reports.
 struct ChipBehaviour {
+    int pins = 0;  // how A2-A0 are wired; a pin that carries an address bit is left out
     std::uint64_t writeCycleNs = 5'000'000;  // 5 ms, as most parts; old ones take 10
     long endlessCycleAt = -1;  // a write that stores this address never ends its cycle; -1 none
     long refuseWriteAt = -1;   // data for this address is not acknowledged; -1 none
 };
 
-// A 24Cxx chip as the I2C bus sees it, with A0 to A2 and WP tied to ground. A write takes the
-// bytes after the address into the page buffer, rolling over within the page when it gets to
-// the page's end, stores them at the stop condition and then spends its write cycle, during
+// A 24Cxx chip as the I2C bus sees it, with A0 to A2 wired as told and WP tied to ground. A write
+// takes the bytes after the address into the page buffer, rolling over within the page when it gets
+// to the page's end, stores them at the stop condition and then spends its write cycle, during
 // which the chip does not acknowledge its address. The 24C00 (page size 1) acknowledges only
 // one data byte. Reads return the byte at the address counter and move it on through the whole
 // chip, back to 0 after the last byte.

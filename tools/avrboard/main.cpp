@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
     setup.firmware = options.firmware;
     setup.chip = options.noChip ? nullptr : options.chip;
     setup.stuckBus = options.stuckBus;
+    setup.behaviour.pins = static_cast<int>(options.chipAddress);
     setup.behaviour.writeCycleNs = static_cast<std::uint64_t>(options.writeCycleMs) * 1'000'000;
     setup.behaviour.endlessCycleAt = options.endlessCycleAt;
     setup.behaviour.refuseWriteAt = options.refuseWriteAt;

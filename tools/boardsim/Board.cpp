@@ -67,7 +67,7 @@ BoardStep Board::Version() {
 BoardStep Board::AfterAddress() {
     if (command_ == protocol::kReadCommand) {
         const std::uint32_t address = ChipAddress();
-        const std::uint8_t byte = chip_.Read(address);
+        const std::uint8_t byte = chip_.Read(select_, address);
         return Answer({faults_.badReplyAt == static_cast<long>(address) ? Complement(byte) : byte});
     }
     expect_ = Expect::DataByte;
@@ -86,7 +86,7 @@ BoardStep Board::WriteByte(std::uint8_t byte) {
     if (Silent()) {
         return Answer({byte});
     }
-    switch (chip_.Write(address, {byte})) {
+    switch (chip_.Write(select_, address, {byte})) {
         case WriteOutcome::NoChip:
             return Answer({Complement(byte)});
         case WriteOutcome::CycleNeverEnds:

@@ -18,10 +18,14 @@ enum class WriteOutcome { Done, NoChip, CycleNeverEnds };
 // The 24Cxx chip in the board's socket, as the board reaches it over the bus.
 class Chip {
   public:
-    // `contents` shorter than the chip are filled up with 0xFF.
-    Chip(const ChipFacts& facts, std::vector<std::uint8_t> contents, ChipFaults faults);
+    // `contents` shorter than the chip are filled up with 0xFF. `pins`: how its pins A2-A0 are
+    // wired, 0 to 7; a pin that carries an address bit on this chip is left out.
+    Chip(const ChipFacts& facts, std::vector<std::uint8_t> contents, ChipFaults faults,
+         int pins = 0);
 
-    bool Present() const { return !faults_.absent; }
+    // Whether the chip acknowledges a device-select byte: one whose bits 1 to 3 are its pins,
+    // where they are not block bits.
+    bool Answers(std::uint8_t select) const;
     // Where a device-select byte and the address bytes sent after it point in this chip: a
     // 24C04 to 24C16 takes its block from the select byte; a two-address-byte chip takes both
     // address bytes, or only the low one when only one is sent. The address wraps at the
@@ -31,10 +35,12 @@ class Chip {
     // within its page.
     std::uint32_t Landing(std::uint32_t address, std::size_t n) const;
 
-    // The byte at a chip address; 0xFF from an empty socket.
-    std::uint8_t Read(std::uint32_t address) const;
+    // The byte at a chip address, reached through a device-select byte; 0xFF where the chip does
+    // not answer.
+    std::uint8_t Read(std::uint8_t select, std::uint32_t address) const;
     // A page write from a chip address on; nothing is stored unless it is Done.
-    WriteOutcome Write(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
+    WriteOutcome Write(std::uint8_t select, std::uint32_t address,
+                       const std::vector<std::uint8_t>& bytes);
 
     const std::vector<std::uint8_t>& Contents() const { return contents_; }
     // True once after each change of the contents.
@@ -44,6 +50,7 @@ class Chip {
     const ChipFacts& facts_;
     std::vector<std::uint8_t> contents_;
     ChipFaults faults_;
+    std::uint8_t pinBits_;  // the select byte's bits 1 to 3 that the pins fix
     bool changed_ = false;
 };
 

@@ -129,14 +129,15 @@ FrameStep FastFrames::ReadBlock(std::uint16_t address, int count) {
     if (count < 1 || count > protocol::kMostBlockBytes || (address & 0xFF) + count > 0x100) {
         return Dropped(kImpossible);
     }
-    const bool present = chip_.Present();
+    const std::uint8_t select = Select(address);
+    const bool present = chip_.Answers(select);
     std::vector<std::uint8_t> answer = {
         protocol::kReadBlock, present ? protocol::kStatusDone : protocol::kStatusNoChip,
         static_cast<std::uint8_t>(address & 0xFF), static_cast<std::uint8_t>(address >> 8)};
     const std::uint32_t start = ChipAddress(address), size = chip_.Contents().size();
     for (int n = 0; n < count; ++n) {
         const std::uint32_t at = (start + static_cast<std::uint32_t>(n)) % size;
-        const std::uint8_t byte = chip_.Read(at);
+        const std::uint8_t byte = chip_.Read(select, at);
         answer.push_back(present && static_cast<long>(at) == badReplyAt_
                              ? static_cast<std::uint8_t>(~byte)
                              : byte);
@@ -155,8 +156,9 @@ FrameStep FastFrames::WritePage(std::uint16_t address, const std::uint8_t* bytes
     for (int n = 0; n < count; ++n) {
         spoilt = spoilt || static_cast<long>(chip_.Landing(start, n)) == badReplyAt_;
     }
-    if (!spoilt || !chip_.Present()) {
-        switch (chip_.Write(start, {bytes, bytes + count})) {
+    const std::uint8_t select = Select(address);
+    if (!spoilt || !chip_.Answers(select)) {
+        switch (chip_.Write(select, start, {bytes, bytes + count})) {
             case WriteOutcome::Done:
                 status = protocol::kStatusDone;
                 break;
@@ -175,12 +177,15 @@ FrameStep FastFrames::WritePage(std::uint16_t address, const std::uint8_t* bytes
 }
 
 // A chip with one address byte takes address bits 8 to 10 as block bits in the select byte.
-std::uint32_t FastFrames::ChipAddress(std::uint16_t address) const {
-    std::uint8_t select = setup_.select;
-    if (!setup_.twoAddressBytes) {
-        select = static_cast<std::uint8_t>(select | ((address >> 8) & 0x07) << 1);
+std::uint8_t FastFrames::Select(std::uint16_t address) const {
+    if (setup_.twoAddressBytes) {
+        return setup_.select;
     }
-    return chip_.Address(select, setup_.twoAddressBytes, address);
+    return static_cast<std::uint8_t>(setup_.select | ((address >> 8) & 0x07) << 1);
+}
+
+std::uint32_t FastFrames::ChipAddress(std::uint16_t address) const {
+    return chip_.Address(Select(address), setup_.twoAddressBytes, address);
 }
 
 }  // namespace korvel::sim

@@ -46,6 +46,7 @@ class FastFrames {
     FrameStep ChipSetup(const std::uint8_t* arguments);
     FrameStep ReadBlock(std::uint16_t address, int count);
     FrameStep WritePage(std::uint16_t address, const std::uint8_t* bytes, int count);
+    std::uint8_t Select(std::uint16_t address) const;
     std::uint32_t ChipAddress(std::uint16_t address) const;
 
     Chip& chip_;

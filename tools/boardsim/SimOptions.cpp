@@ -18,6 +18,9 @@ const char* const kSimUsage =
     "  -l, --link=PATH           where to link the board's serial device (required)\n"
     "  -c, --chip=TYPE           chip in the socket, 24C00 ... 24C256 (default 24C256)\n"
     "  -a, --board-version=TEXT  answer to 'F', \\xHH for any byte (default 2.1)\n"
+    "      --chip-address=N      the chip's pins A2-A0 wired to N (0 to 7, default 0): it\n"
+    "                            answers only at its own device address; pins that carry an\n"
+    "                            address bit on this chip (24C04 to 24C16) are left out\n"
     "      --open-board          play Korvel's open board instead: 'F' answers K20, and\n"
     "                            'S' 01 switches to the fast link at 500 kbaud, whose frames\n"
     "                            it answers until 'Q' or 40 ms without a command\n"
@@ -86,6 +89,7 @@ const option kLongOptions[] = {
     {"flood-after", required_argument, nullptr, kFloodAfter},
     {"flood-ms", required_argument, nullptr, kFloodMs},
     {"chaos", required_argument, nullptr, kChaos},
+    {"chip-address", required_argument, nullptr, kChipAddressKey},
     {"open-board", no_argument, nullptr, kOpenBoard},
     {"no-chip", no_argument, nullptr, kNoChip},
     {"endless-cycle-at", required_argument, nullptr, kEndlessCycleAt},

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvel-boardsim: %s\n", error.c_str());
         return 2;
     }
-    Chip socket(*options.chip, std::move(chip), options.chipFaults);
+    Chip socket(*options.chip, std::move(chip), options.chipFaults,
+                static_cast<int>(options.chipAddress));
     Board board(socket, options.version, options.openBoard, options.faults);
     CatchStopSignals();
 

@@ -40,6 +40,8 @@ CommandLineRequest ReadBoardCommandLine(int argc, char** argv, const char* short
             case 't':
                 line.trace = value;
                 return true;
+            case kChipAddressKey:
+                return ReadOptionNumber("chip-address", value, 0, 7, line.chipAddress, why);
             default:
                 return take(key, value, why);
         }
