@@ -43,8 +43,9 @@ bool Batch::Run(const Say& say, const Ask& ask) {
             break;
         }
         if (!serialLeft) {
-            say(FormatText("Serial: %llu was the last number that %d bytes hold",
-                           static_cast<unsigned long long>(serial), batch_.serialBytes));
+            say(FormatText("Serial: %llu was the last number that %d byte%s",
+                           static_cast<unsigned long long>(serial), batch_.serialBytes,
+                           batch_.serialBytes == 1 ? " holds" : "s hold"));
             ok = false;
             break;
         }

@@ -1,6 +1,7 @@
 #include "cli/CliChecks.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "programmer/ChipTypes.h"
 #include "programmer/FormatText.h"
@@ -14,15 +15,19 @@ bool Has(const CliOptions& options, CliWork work, std::optional<ChipOperation> c
                        [&](const CliOperation* o) { return o->work == work && o->chip == chip; });
 }
 
-// "0, 2, 4 or 6".
+// "0, 2, 4 or 6", or "only 0".
 std::string AddressesOf(const ChipType& type) {
-    std::string list;
-    for (int pins = 1; pins < 8; ++pins) {
+    std::vector<int> taken;
+    for (int pins = 0; pins < 8; ++pins) {
         if (TakesChipAddress(type, pins)) {
-            list += std::to_string(pins) + ", ";
+            taken.push_back(pins);
         }
     }
-    return list.empty() ? "only 0" : "0, " + list.substr(0, list.size() - 2);
+    std::string list = taken.size() == 1 ? "only 0" : "0";
+    for (std::size_t i = 1; i < taken.size(); ++i) {
+        list += (i + 1 == taken.size() ? " or " : ", ") + std::to_string(taken[i]);
+    }
+    return list;
 }
 
 bool CheckChip(const CliOptions& options, std::string& error) {
@@ -71,8 +76,9 @@ bool CheckSerial(const CliOptions& options, std::string& error) {
             "operations' addresses, %d to %d",
             batch.serialBytes, batch.serialAt, range.start, range.start + range.length - 1);
     } else if (bits < 64 && batch.serialStart >> bits != 0) {
-        error = FormatText("--serial-start %llu does not fit in %d bytes",
-                           static_cast<unsigned long long>(batch.serialStart), batch.serialBytes);
+        error = FormatText("--serial-start %llu does not fit in %d byte%s",
+                           static_cast<unsigned long long>(batch.serialStart), batch.serialBytes,
+                           batch.serialBytes == 1 ? "" : "s");
     } else {
         return true;
     }

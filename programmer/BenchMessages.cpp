@@ -59,8 +59,8 @@ std::string DifferenceCount(std::size_t count) {
 }
 
 Message ChangedWriteMessage(const ChangedWriteOutcome& outcome) {
-    std::string text =
-        FormatText("%d bytes differed, %d written", outcome.differing, outcome.written);
+    std::string text = FormatText("%d byte%s differed, %d written", outcome.differing,
+                                  outcome.differing == 1 ? "" : "s", outcome.written);
     if (outcome.pages > 0) {
         text += FormatText(" in %d page%s", outcome.pages, outcome.pages == 1 ? "" : "s");
     }
