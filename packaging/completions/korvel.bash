@@ -56,12 +56,25 @@ _korvel_cli() {
         _korvel_reply_words 'raw ihex srec' "$cur"
         return
         ;;
+    --chip-address)
+        _korvel_reply_words '0 1 2 3 4 5 6 7' "$cur"
+        return
+        ;;
+    --serial-bytes)
+        _korvel_reply_words '1 2 3 4 5 6 7 8' "$cur"
+        return
+        ;;
+    --start | --length | --serial-at | --serial-start)
+        return # a number: nothing to offer
+        ;;
     esac
     if [[ $cur == -* ]]; then
         _korvel_reply_words '-p --port -d --device -i --in -o --out -f --format
-            --original-protocol --slow-bus -h --help -V --version' "$cur"
+            --original-protocol --slow-bus --start --length --chip-address --changed --repeat
+            --yes --serial-at --serial-start --serial-bytes -h --help -V --version' "$cur"
     else
-        _korvel_reply_words 'detect read verify blank erase write list ports sum' "$cur"
+        _korvel_reply_words 'detect read verify compare blank erase write probe list ports
+            sum' "$cur"
     fi
 }
 
@@ -78,13 +91,18 @@ _korvel_boardsim() {
         _korvel_reply_files
         return
         ;;
+    --chip-address)
+        _korvel_reply_words '0 1 2 3 4 5 6 7' "$cur"
+        return
+        ;;
     -a | --board-version | --latency-ms | --silent-after | --bad-reply-at | --short-version | \
         --delay-ms | --flood-after | --flood-ms | --chaos | --endless-cycle-at | --flip-every | \
         --seed)
         return # a text or a number: nothing to offer
         ;;
     esac
-    _korvel_reply_words '-l --link -c --chip -a --board-version --open-board -i --image -d --dump
+    _korvel_reply_words '-l --link -c --chip --chip-address -a --board-version --open-board
+        -i --image -d --dump
         -t --trace --pace --latency-ms --silent-after --bad-reply-at --short-version --delay-ms
         --flood-after --flood-ms --chaos --no-chip --endless-cycle-at --flip-every --seed
         -h --help -V --version' "$cur"

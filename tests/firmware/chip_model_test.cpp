@@ -61,6 +61,20 @@ TEST(ChipModel, BlockBitsRideInTheDeviceAddress) {
     EXPECT_FALSE(Blank("24C02").Start(0xB0, 0));
 }
 
+// Pins wired high move the chip's device address; a 24C04's A0 carries address bit 8 and stays
+// out of it.
+TEST(ChipModel, PinsWiredHighMoveTheDeviceAddress) {
+    sim::ChipBehaviour pins;
+    pins.pins = 5;
+    I2cEeprom chip(*FindChip("24C32"), {}, pins);
+    EXPECT_FALSE(chip.Start(0xA0, 0));
+    EXPECT_TRUE(chip.Start(0xAA, 0));
+    I2cEeprom small(*FindChip("24C04"), {}, pins);
+    EXPECT_TRUE(small.Start(0xA8, 0));
+    EXPECT_TRUE(small.Start(0xAA, 0));
+    EXPECT_FALSE(small.Start(0xA0, 0));
+}
+
 TEST(ChipModel, WriteCycleOfFiveMillisecondsWithoutAcknowledge) {
     I2cEeprom chip = Blank("24C02");
     ASSERT_TRUE(Sent(chip, 0xA0, {0x10, 0x00}));

@@ -162,6 +162,25 @@ TEST(EndToEndFaults, AnEmptySocketIsAnErrorOnTheFastLink) {
               "1: COM2: Hardware vK20\nWrite: Write error !\n");
 }
 
+// The chip address reaches the chip through the firmware both ways of speaking: a chip wired
+// elsewhere does not answer.
+TEST(EndToEndFaults, AChipAnswersAtItsOwnAddressOnly) {
+    TempDir dir;
+    WriteFileBytes(dir.File("image.bin"), PatternImage(4096, 3));
+    SimulatorProcess board(
+        {"--chip", "24C32", "--chip-address", "6", "--fast", "--image", dir.File("image.bin")},
+        KORVEL_AVRBOARD);
+    ASSERT_TRUE(board.Started());
+    for (const std::string how : {"--slow-bus", "--original-protocol"}) {
+        EXPECT_EQ(Outcome(Cli({how, "-d", "24C32", "--chip-address", "6", "--length", "300", "--in",
+                               dir.File("image.bin"), "verify"})),
+                  "0: COM2: Hardware vK20\nVerify: Verify ok\n")
+            << how;
+    }
+    EXPECT_EQ(Outcome(Cli({"-d", "24C32", "--chip-address", "2", "blank"})),
+              "1: COM2: Hardware vK20\nError: No chip answers !\n");
+}
+
 // A chip of the old kind with a write cycle of 10 ms, one whose write cycle never ends at an
 // address (the board finds out at the next write, and answers that one with the complement),
 // and one that refuses data for an address.
