@@ -87,6 +87,7 @@ class Run {
         return Finished();
     }
 
+  private:
     ChipOutcome ByteByByte() {
         for (std::int32_t address = range_.start; address < End(); ++address) {
             if (stop_) {
@@ -146,7 +147,6 @@ class Run {
         return outcome_;
     }
 
-  private:
     // After a run where nothing answered: its bytes are 0xFF, as the five commands read them.
     void PassOverSilence() {
         if (outcome_.result == ChipResult::NoChip) {
