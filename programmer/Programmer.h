@@ -94,8 +94,9 @@ class Programmer {
     // Reads the range of the chip and finds every byte that differs from the image, which stays
     // as it is.
     CompareOutcome Compare(const Progress& progress = {});
-    // What the last Verify (its first difference) or Compare (all of them) found; any other
-    // change to the chip or the image forgets them.
+    // What the last Verify (its first difference) or Compare (all of them) found. An edit keeps
+    // them, with the image's new bytes, and drops those it settles (the image then holds the
+    // chip's byte); any other change to the chip or the image forgets them.
     const std::vector<Difference>& Differences() const { return differences_; }
     // Asks the operation under way to stop after the address or block it is at: for a progress
     // callback, while the operation runs.
