@@ -1,0 +1,169 @@
+#include "window/ImageViewWindow.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvel {
+
+namespace {
+
+QToolButton* ButtonFor(QAction* action, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setDefaultAction(action);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QLabel* FieldLabel(const QString& text, QLineEdit* field, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
+}
+
+}  // namespace
+
+ImageViewWindow::ImageViewWindow(QWidget& owner, ImageEditor& editor, ImageViewCommands commands)
+    : QWidget(&owner, Qt::Window),
+      editor_(editor),
+      commands_(std::move(commands)),
+      area_(new HexArea(
+          editor, [this] { Refresh(); }, this)),
+      goTo_(new QLineEdit(this)),
+      find_(new QLineEdit(this)),
+      position_(new QLabel(this)),
+      note_(new QLabel(this)) {
+    goTo_->setPlaceholderText(QStringLiteral("hex address"));
+    goTo_->setAccessibleName(QStringLiteral("Go to"));
+    goTo_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("hex address")) * 3 / 2);
+    find_->setPlaceholderText(QStringLiteral("bytes in hex, or text"));
+    find_->setAccessibleName(QStringLiteral("Find"));
+    note_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    QAction* findPrevious =
+        Command(QStringLiteral("Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+                [this] { return editor_.FindPrevious(); });
+    QAction* findNext = Command(QStringLiteral("Next"), {QKeySequence(Qt::Key_F3)},
+                                [this] { return editor_.FindNext(); });
+    undo_ = Command(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                    [this] { return editor_.Undo(); });
+    redo_ = Command(
+        QStringLiteral("Redo"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        [this] { return editor_.Redo(); });
+    previousDifference_ =
+        Command(QStringLiteral("Previous difference"), {QKeySequence(Qt::SHIFT | Qt::Key_F8)},
+                [this] { return editor_.PreviousDifference(); });
+    nextDifference_ = Command(QStringLiteral("Next difference"), {QKeySequence(Qt::Key_F8)},
+                              [this] { return editor_.NextDifference(); });
+    compare_ = Command(QStringLiteral("Compare with chip"), {}, [this] {
+        commands_.compare();
+        return true;
+    });
+    compare_->setToolTip(QStringLiteral("Read the chip and mark every byte that differs"));
+    Command(QStringLiteral("Go to"), {QKeySequence(Qt::CTRL | Qt::Key_G)}, [this] {
+        goTo_->setFocus();
+        goTo_->selectAll();
+        return true;
+    });
+    Command(QStringLiteral("Find"), {QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] {
+        find_->setFocus();
+        find_->selectAll();
+        return true;
+    });
+    Command(QStringLiteral("Close"), {QKeySequence(Qt::Key_Escape)}, [this] { return close(); });
+
+    connect(goTo_, &QLineEdit::returnPressed, this, [this] {
+        if (editor_.GoTo(goTo_->text().toStdString())) {
+            area_->setFocus();
+        }
+        Refresh();
+    });
+    connect(find_, &QLineEdit::returnPressed, this, [this] { Find(); });
+
+    auto* search = new QHBoxLayout;
+    search->addWidget(FieldLabel(QStringLiteral("&Go to:"), goTo_, this));
+    search->addWidget(goTo_);
+    search->addSpacing(12);
+    search->addWidget(FieldLabel(QStringLiteral("&Find:"), find_, this));
+    search->addWidget(find_, 1);
+    search->addWidget(ButtonFor(findPrevious, this));
+    search->addWidget(ButtonFor(findNext, this));
+    auto* commandRow = new QHBoxLayout;
+    for (QAction* action : {undo_, redo_}) {
+        commandRow->addWidget(ButtonFor(action, this));
+    }
+    commandRow->addSpacing(12);
+    for (QAction* action : {previousDifference_, nextDifference_, compare_}) {
+        commandRow->addWidget(ButtonFor(action, this));
+    }
+    commandRow->addStretch(1);
+    auto* status = new QHBoxLayout;
+    status->addWidget(position_);
+    status->addWidget(note_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(search);
+    layout->addLayout(commandRow);
+    layout->addWidget(area_, 1);
+    layout->addLayout(status);
+
+    Refresh();
+    resize(sizeHint());
+}
+
+QAction* ImageViewWindow::Command(const QString& text, const QList<QKeySequence>& keys,
+                                  const std::function<bool()>& run) {
+    auto* action = new QAction(text, this);
+    action->setShortcuts(keys);
+    if (!keys.isEmpty()) {
+        action->setToolTip(text + QStringLiteral(" (") +
+                           keys.front().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    }
+    connect(action, &QAction::triggered, this, [this, run] {
+        run();
+        Refresh();
+    });
+    addAction(action);
+    return action;
+}
+
+void ImageViewWindow::Find() {
+    const QString typed = find_->text();
+    if (typed == searched_ && editor_.FoundLength() > 0) {
+        editor_.FindNext();
+    } else {
+        editor_.Find(typed.toStdString());
+    }
+    searched_ = typed;
+    Refresh();
+}
+
+void ImageViewWindow::Open() {
+    Refresh();
+    show();
+    raise();
+    activateWindow();
+    area_->setFocus(Qt::OtherFocusReason);
+}
+
+void ImageViewWindow::Refresh() {
+    const bool unlocked = !editor_.Locked();
+    setWindowTitle(QString::fromStdString(editor_.Title()));
+    undo_->setEnabled(editor_.CanUndo());
+    redo_->setEnabled(editor_.CanRedo());
+    const bool differences = !editor_.Differences().empty();
+    previousDifference_->setEnabled(differences);
+    nextDifference_->setEnabled(differences);
+    compare_->setEnabled(unlocked && commands_.canCompare());
+    position_->setText(QString::fromStdString(editor_.Position()));
+    note_->setText(QString::fromStdString(editor_.Note()));
+    area_->updateGeometry();
+    // The chip's bytes, once there are any, come into sight.
+    const int wanted = sizeHint().width();
+    if (isVisible() && width() < wanted) {
+        resize(wanted, height());
+    }
+    area_->Refresh();
+}
+
+}  // namespace korvel
