@@ -1,12 +1,15 @@
 #include "window/ImageViewWindow.h"
 
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace korvel {
 
 namespace {
+
+constexpr int kGap = 8;  // pixels between the main window and the view
 
 QToolButton* ButtonFor(QAction* action, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -56,11 +59,14 @@ ImageViewWindow::ImageViewWindow(QWidget& owner, ImageEditor& editor, ImageViewC
                 [this] { return editor_.PreviousDifference(); });
     nextDifference_ = Command(QStringLiteral("Next difference"), {QKeySequence(Qt::Key_F8)},
                               [this] { return editor_.NextDifference(); });
-    compare_ = Command(QStringLiteral("Compare with chip"), {}, [this] {
+    // The comparison's box belongs to the main window: the keyboard comes back here after it.
+    compare_ = Command(QStringLiteral("Compare with chip"), {QKeySequence(Qt::Key_F5)}, [this] {
         commands_.compare();
+        raise();
+        activateWindow();
         return true;
     });
-    compare_->setToolTip(QStringLiteral("Read the chip and mark every byte that differs"));
+    compare_->setToolTip(QStringLiteral("Read the chip and mark every byte that differs (F5)"));
     Command(QStringLiteral("Go to"), {QKeySequence(Qt::CTRL | Qt::Key_G)}, [this] {
         goTo_->setFocus();
         goTo_->selectAll();
@@ -138,8 +144,28 @@ void ImageViewWindow::Find() {
     Refresh();
 }
 
+// The first time beside the main window, on its right where the screen has room, else on its
+// left, else at the screen's right edge.
+void ImageViewWindow::Place() {
+    const QRect owner = parentWidget()->frameGeometry();
+    const QRect screen = parentWidget()->screen()->availableGeometry();
+    const int right = owner.right() + 1 + kGap;
+    const int left = owner.left() - kGap - frameGeometry().width();
+    int x = std::max(screen.left(), screen.right() + 1 - frameGeometry().width());
+    if (right + frameGeometry().width() <= screen.right() + 1) {
+        x = right;
+    } else if (left >= screen.left()) {
+        x = left;
+    }
+    move(x, std::max(screen.top(), owner.top()));
+}
+
 void ImageViewWindow::Open() {
     Refresh();
+    if (!placed_) {
+        placed_ = true;
+        Place();
+    }
     show();
     raise();
     activateWindow();

@@ -22,7 +22,7 @@ struct ImageViewCommands {
 // and Find fields with Find's previous and next, then Undo, Redo, the previous and next
 // difference and Compare with chip; below them the cursor's byte and what the last command had
 // to say. Each command has its key: Ctrl+G, Ctrl+F, F3 and Shift+F3, Ctrl+Z, Ctrl+Y (or
-// Ctrl+Shift+Z), F8 and Shift+F8; Esc closes the view.
+// Ctrl+Shift+Z), F8 and Shift+F8, F5; Esc closes the view.
 class ImageViewWindow : public QWidget {
   public:
     ImageViewWindow(QWidget& owner, ImageEditor& editor, ImageViewCommands commands);
@@ -42,6 +42,7 @@ class ImageViewWindow : public QWidget {
     QAction* Command(const QString& text, const QList<QKeySequence>& keys,
                      const std::function<bool()>& run);
     void Find();
+    void Place();
 
     ImageEditor& editor_;
     ImageViewCommands commands_;
@@ -56,6 +57,7 @@ class ImageViewWindow : public QWidget {
     QAction* nextDifference_ = nullptr;
     QAction* compare_ = nullptr;
     QString searched_;  // what Find last looked for: Enter again finds the next
+    bool placed_ = false;
 };
 
 }  // namespace korvel
