@@ -45,9 +45,9 @@ ImageViewWindow::ImageViewWindow(QWidget& owner, ImageEditor& editor, ImageViewC
 
     QAction* findPrevious =
         Command(QStringLiteral("Previous"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
-                [this] { return editor_.FindPrevious(); });
+                [this] { return FindAgain(true); });
     QAction* findNext = Command(QStringLiteral("Next"), {QKeySequence(Qt::Key_F3)},
-                                [this] { return editor_.FindNext(); });
+                                [this] { return FindAgain(false); });
     undo_ = Command(QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
                     [this] { return editor_.Undo(); });
     redo_ = Command(
@@ -131,6 +131,15 @@ QAction* ImageViewWindow::Command(const QString& text, const QList<QKeySequence>
     });
     addAction(action);
     return action;
+}
+
+// What the Find field holds now is looked for first, wherever it was typed since.
+bool ImageViewWindow::FindAgain(bool backwards) {
+    if (find_->text() != searched_) {
+        Find();
+        return editor_.FoundLength() > 0;
+    }
+    return backwards ? editor_.FindPrevious() : editor_.FindNext();
 }
 
 void ImageViewWindow::Find() {

@@ -42,6 +42,7 @@ class ImageViewWindow : public QWidget {
     QAction* Command(const QString& text, const QList<QKeySequence>& keys,
                      const std::function<bool()>& run);
     void Find();
+    bool FindAgain(bool backwards);
     void Place();
 
     ImageEditor& editor_;

@@ -133,6 +133,14 @@ TEST(ImageView, TypingOverwritesInHexAndTextWithUndoGoToAndFind) {
     QTest::keyClick(&view.FindField(), Qt::Key_Return);
     EXPECT_EQ(view.NoteText(), "Not found: \"Hix\"");
     EXPECT_EQ(view.PositionText(), "0002h: 48");
+    // F3 looks for what the field holds, typed without Enter, then for the next of it.
+    view.FindField().setText("00");
+    QTest::keyClick(&view, Qt::Key_F3);
+    EXPECT_EQ(view.NoteText(), "Found at 0004h");
+    QTest::keyClick(&view, Qt::Key_F3);
+    EXPECT_EQ(view.NoteText(), "Found at 0005h");
+    QTest::keyClick(&view, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view.NoteText(), "Found at 0004h");
     unsetenv("KORVEL_COM2");
 }
 
