@@ -39,6 +39,10 @@ class AnswerOk : public MessageBoxPresenter {
         std::printf("  message box: %s\n", text.c_str());
         return IDOK;
     }
+    // Nothing here asks to stop.
+    void Ask(QWidget&, const std::string&, const std::string&, unsigned,
+             std::function<void(int)>) override {}
+    void Withdraw() override {}
 };
 
 void MeasureStartUp(const char* label, Clock::time_point since) {

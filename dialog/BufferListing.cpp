@@ -15,6 +15,15 @@ std::string ViewerProgram() {
     return viewer != nullptr && *viewer != '\0' ? viewer : kDefaultViewer;
 }
 
+// The listing is written all the same: the box says where, for another program to show it.
+Message ViewerFailedMessage(const std::string& viewer, const std::string& problem,
+                            const std::string& listing) {
+    return {
+        "Error",
+        "Can't start the viewer !\n" + viewer + ": " + problem + "\nThe listing is in " + listing,
+        MessageIcon::Stop};
+}
+
 }  // namespace
 
 void CKorvelDlg::OnClickBufferbutton() {
@@ -27,7 +36,11 @@ void CKorvelDlg::OnClickBufferbutton() {
     } else {
         m_Action = "Launching app...";
         UpdateData();
-        StartDetached(ViewerProgram(), listing.path);
+        const std::string viewer = ViewerProgram();
+        std::string problem;
+        if (!StartDetached(viewer, listing.path, problem)) {
+            MessageBox(ViewerFailedMessage(viewer, problem, listing.path));
+        }
     }
     m_Action = kReadyText;
     UpdateData();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,18 @@ struct StatusTexts {
     std::string portProblem;
 };
 
-// Message box styles and answers, as the window's message boxes understand them.
+// Message box styles and answers, as the window's message boxes understand them. A
+// Save / Discard / Cancel box answers IDYES, IDNO or IDCANCEL.
 enum : unsigned {
     MB_OK = 0x00,
+    MB_SAVEDISCARDCANCEL = 0x03,
     MB_YESNO = 0x04,
     MB_ICONSTOP = 0x10,
     MB_ICONEXCLAMATION = 0x30,
 };
 enum : int {
     IDOK = 1,
+    IDCANCEL = 2,
     IDYES = 6,
     IDNO = 7,
 };
@@ -43,9 +47,14 @@ class DialogHost {
     virtual void ShowStatusTexts(const StatusTexts& texts) = 0;
     // Switches Read, Write, Verify, Blank and Erase on or off, in this order.
     virtual void EnableDeviceButtons(bool enabled) = 0;
-    // Shows a modal message box and returns the button pressed (IDOK, IDYES or IDNO).
+    // Shows a modal message box and returns the button pressed (IDOK, IDYES, IDNO or IDCANCEL).
     virtual int ShowMessageBox(const std::string& text, const std::string& title,
                                unsigned style) = 0;
+    // Asks a yes/no question without holding up the work under way: `answered` gets IDYES or
+    // IDNO when the user answers, unless the question is withdrawn first. One at a time.
+    virtual void AskAside(const std::string& text, const std::string& title, unsigned style,
+                          std::function<void(int)> answered) = 0;
+    virtual void WithdrawAside() = 0;
     // Modal file dialogs: the chosen path, or an empty text when the user cancelled.
     virtual std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) = 0;
     virtual std::string ChooseFileToSave(const std::vector<FileFilter>& filters) = 0;

@@ -46,8 +46,8 @@ std::optional<Message> OutcomeMessage(const ChipOutcome& outcome) {
         return Message{"Error", "No chip answers !"};
     }
     if (outcome.result == ChipResult::Stopped) {
-        return Message{"Stopped",
-                       FormatText("Stopped at addr %xh", static_cast<unsigned>(outcome.address))};
+        return Message{"Stopped", FormatText("Operation stopped !\nStopped at addr %xh",
+                                             static_cast<unsigned>(outcome.address))};
     }
     if (!outcome.Succeeded()) {
         return Message{words.title,
@@ -61,6 +61,26 @@ std::optional<Message> OutcomeMessage(const ChipOutcome& outcome) {
 
 std::string ProgressText(ChipOperation operation, std::int32_t done, std::int32_t total) {
     return FormatText(WordsOf(operation).progress, done * 100 / total);
+}
+
+std::string CompareProgressText(std::int32_t done, std::int32_t total) {
+    return FormatText("Comparing... %d%% done", done * 100 / total);
+}
+
+Message CompareMessage(const CompareOutcome& outcome) {
+    if (!outcome.read.Succeeded()) {
+        return *OutcomeMessage(outcome.read);
+    }
+    const std::vector<Difference>& differences = outcome.differences;
+    if (differences.empty()) {
+        return {"Compare", "Compare ok"};
+    }
+    const unsigned first = static_cast<unsigned>(differences.front().address);
+    if (differences.size() == 1) {
+        return {"Compare", FormatText("1 byte differs !\nFirst error at addr %xh", first)};
+    }
+    return {"Compare", FormatText("%d bytes differ !\nFirst error at addr %xh",
+                                  static_cast<int>(differences.size()), first)};
 }
 
 std::string PortProblem(const Detection& detection) {

@@ -8,6 +8,7 @@
 #include "programmer/ChipOperation.h"
 #include "programmer/Detection.h"
 #include "programmer/ImageFiles.h"
+#include "programmer/Programmer.h"
 
 namespace korvel {
 
@@ -37,6 +38,12 @@ std::optional<Message> OutcomeMessage(const ChipOutcome& outcome);
 
 // The progress of an operation, "Reading... 42% done", for `done` of `total` addresses.
 std::string ProgressText(ChipOperation operation, std::int32_t done, std::int32_t total);
+
+// A comparison of the chip with the image: its progress, "Comparing... 42% done", and what it
+// found: how many bytes differ and the first of them, "Compare ok" when none does, or why the
+// read of the chip ended early.
+std::string CompareProgressText(std::int32_t done, std::int32_t total);
+Message CompareMessage(const CompareOutcome& outcome);
 
 // What detection says on the hardware line: "Hardware v" and the board's answer up to a zero
 // byte, "Hardware not found !" or "Can't open port".

@@ -111,7 +111,20 @@ void Programmer::EditImage(std::size_t address, const std::vector<std::uint8_t>&
     PutImage(address, bytes);
     imageName_ = kNoFileName;
     unsaved_ = true;
-    differences_.clear();
+    // The chip is as it was: a difference the edit reaches now has the image's new byte, and is
+    // settled once that is the chip's.
+    const auto edited = [&](const Difference& d) {
+        return static_cast<std::size_t>(d.address) >= address &&
+               static_cast<std::size_t>(d.address) < address + bytes.size();
+    };
+    for (Difference& difference : differences_) {
+        if (edited(difference)) {
+            difference.image = image_[static_cast<std::size_t>(difference.address)];
+        }
+    }
+    differences_.erase(std::remove_if(differences_.begin(), differences_.end(),
+                                      [&](const Difference& d) { return d.chip == d.image; }),
+                       differences_.end());
 }
 
 ChipOutcome Programmer::Run(ChipOperation operation, const Progress& progress) {

@@ -119,8 +119,9 @@ class Programmer {
     // address byte is read through all eight device addresses, whatever the chip address; the
     // image stays as it is.
     ProbeOutcome ProbeSize(const Progress& progress = {});
-    // What the last Verify (its first difference) or Compare (all of them) found; any other
-    // change to the chip or the image forgets them.
+    // What the last Verify (its first difference) or Compare (all of them) found. An edit keeps
+    // them, with the image's new bytes, and drops those it settles (the image then holds the
+    // chip's byte); any other change to the chip or the image forgets them.
     const std::vector<Difference>& Differences() const { return differences_; }
     // Asks the operation under way to stop after the address or block it is at: for a progress
     // callback, while the operation runs.

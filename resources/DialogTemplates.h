@@ -7,9 +7,11 @@ namespace korvel {
 // The program's resources that are plain data: dialog templates in dialog units, resource
 // identifiers and the one string resource. The window toolkit builds its windows from these.
 
-// The About command, as the window's menu raises it.
+// The About command, as the window's menu raises it, and below it the image view's.
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr const char* kAboutMenuText = "&About Korvel...";  // string 101
+constexpr unsigned IDM_IMAGEVIEW = 0x0020;
+constexpr const char* kImageMenuText = "&Image...";
 
 constexpr int IDOK_BUTTON = 1;  // the About box's OK
 // The About box's author line: who makes the program, with the listing banner's e-mail address.

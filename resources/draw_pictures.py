@@ -2,7 +2,8 @@
 """Draws the program's pictures: XPM files into pictures/, the application icon into icons/.
 
 The eight 32 x 32 button pictures and the chip icon use the 16 standard colours and a
-transparent ground; the 128 x 47 logotype is black on white with a grey shadow. The application
+transparent ground; the 128 x 47 logotype is black on white with a grey shadow. Each is drawn
+a second time at twice the size, NAME@2x.xpm, for screens at twice the scale. The application
 icon is the same chip drawn again, with smooth edges, at each size a desktop asks for: PNG at 48,
 64, 128 and 256 pixels and SVG. The same drawing always gives the same bytes.
 
@@ -27,50 +28,69 @@ PALETTE = {
 
 
 class Canvas:
-    def __init__(self, width, height, ground="."):
-        self.width, self.height = width, height
-        self.cells = [[ground] * width for _ in range(height)]
+    """A picture drawn on a grid of cells, each cell `scale` x `scale` pixels.
 
-    def dot(self, x, y, c):
-        if 0 <= x < self.width and 0 <= y < self.height:
+    Drawings give their coordinates in cells, so that one drawing makes the picture at 32 x 32
+    pixels and again at 64 x 64 for a screen at twice the scale: there every shape is sampled
+    again at its own pixels, so that slanted and round edges come out finer instead of doubled,
+    and a line keeps the width of one cell.
+    """
+
+    def __init__(self, width, height, ground=".", scale=1):
+        self.width, self.height, self.scale = width, height, scale
+        self.cells = [[ground] * (width * scale) for _ in range(height * scale)]
+
+    def pixel(self, x, y, c):
+        if 0 <= x < self.width * self.scale and 0 <= y < self.height * self.scale:
             self.cells[y][x] = c
 
+    def pixels(self, c, covers):
+        """Paints every pixel whose centre, in cells, the test `covers`."""
+        s = self.scale
+        for y in range(self.height * s):
+            for x in range(self.width * s):
+                if covers((x + 0.5) / s, (y + 0.5) / s):
+                    self.pixel(x, y, c)
+
+    def dot(self, x, y, c):
+        self.fill(x, y, x, y, c)
+
     def fill(self, x0, y0, x1, y1, c):
-        """Fills the rectangle with corners (x0, y0) and (x1, y1), both included."""
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.dot(x, y, c)
+        """Fills the rectangle with corner cells (x0, y0) and (x1, y1), both included."""
+        s = self.scale
+        for y in range(y0 * s, (y1 + 1) * s):
+            for x in range(x0 * s, (x1 + 1) * s):
+                self.pixel(x, y, c)
 
     def box(self, x0, y0, x1, y1, inside, edge):
         self.fill(x0, y0, x1, y1, edge)
         self.fill(x0 + 1, y0 + 1, x1 - 1, y1 - 1, inside)
 
     def line(self, x0, y0, x1, y1, c):
-        steps = max(abs(x1 - x0), abs(y1 - y0), 1)
-        for i in range(steps + 1):
-            self.dot(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps), c)
+        """A line one cell wide from the centre of cell (x0, y0) to that of (x1, y1)."""
+        if self.scale == 1:
+            steps = max(abs(x1 - x0), abs(y1 - y0), 1)
+            for i in range(steps + 1):
+                self.dot(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps), c)
+            return
+        self.pixels(c, lambda x, y: near_segment(x, y, x0 + 0.5, y0 + 0.5, x1 + 0.5, y1 + 0.5))
 
     def polygon(self, points, c):
         """Fills the polygon, sampling each pixel at its centre."""
-        for y in range(self.height):
-            for x in range(self.width):
-                if inside_polygon(points, x + 0.5, y + 0.5):
-                    self.dot(x, y, c)
+        self.pixels(c, lambda x, y: inside_polygon(points, x, y))
 
     def outline(self, points, c):
         for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
             self.line(x0, y0, x1, y1, c)
 
     def disc(self, cx, cy, r, c):
-        for y in range(self.height):
-            for x in range(self.width):
-                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
-                    self.dot(x, y, c)
+        self.pixels(c, lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r)
 
     def xpm(self, name):
         used = sorted({c for row in self.cells for c in row})
         lines = ["/* XPM */", "static const char* const %s[] = {" % name,
-                 '"%d %d %d 1",' % (self.width, self.height, len(used))]
+                 '"%d %d %d 1",' % (self.width * self.scale, self.height * self.scale,
+                                    len(used))]
         for c in used:
             colour = PALETTE[c]
             value = "None" if colour is None else "#%02X%02X%02X" % colour
@@ -81,6 +101,20 @@ class Canvas:
         return "\n".join(lines) + "\n"
 
 
+def near_segment(x, y, x0, y0, x1, y1):
+    """Whether (x, y) lies in the stroke one cell wide along the segment, with square ends: half
+    a cell either side of it, and half a cell beyond each end, as the line's cells at 1x reach."""
+    dx, dy = x1 - x0, y1 - y0
+    length = math.hypot(dx, dy)
+    if length == 0:
+        return abs(x - x0) <= 0.5 and abs(y - y0) <= 0.5
+    along = ((x - x0) * dx + (y - y0) * dy) / length
+    across = ((x - x0) * dy - (y - y0) * dx) / length
+    # A slanted line at 1x covers about one cell measured along x or y, not across itself.
+    half = 0.5 * max(abs(dx), abs(dy)) / length
+    return -0.5 <= along <= length + 0.5 and abs(across) <= half
+
+
 def inside_polygon(points, x, y):
     inside = False
     for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
@@ -89,8 +123,8 @@ def inside_polygon(points, x, y):
     return inside
 
 
-def open_folder():
-    c = Canvas(32, 32)
+def open_folder(scale=1):
+    c = Canvas(32, 32, scale=scale)
     c.polygon([(2, 8), (9, 8), (11, 10), (24, 10), (24, 27), (2, 27)], "o")  # back
     c.polygon([(3, 9), (9, 9), (11, 11), (23, 11), (23, 26), (3, 26)], "y")
     c.box(9, 3, 22, 20, "w", "k")  # the sheet
@@ -104,8 +138,8 @@ def open_folder():
     return c
 
 
-def diskette():
-    c = Canvas(32, 32)
+def diskette(scale=1):
+    c = Canvas(32, 32, scale=scale)
     c.polygon([(3, 3), (26, 3), (29, 6), (29, 29), (3, 29)], "n")
     c.outline([(3, 3), (26, 3), (29, 6), (29, 29), (3, 29)], "k")
     c.box(9, 3, 23, 12, "s", "k")  # shutter
@@ -117,8 +151,8 @@ def diskette():
     return c
 
 
-def open_book():
-    c = Canvas(32, 32)
+def open_book(scale=1):
+    c = Canvas(32, 32, scale=scale)
     c.polygon([(1, 9), (15, 11), (16, 28), (1, 26)], "m")  # covers
     c.polygon([(16, 11), (30, 9), (30, 26), (16, 28)], "m")
     left = [(2, 7), (9, 6), (15, 8), (15, 26), (9, 24), (2, 25)]
@@ -136,8 +170,8 @@ def open_book():
     return c
 
 
-def writing_pad():
-    c = Canvas(32, 32)
+def writing_pad(scale=1):
+    c = Canvas(32, 32, scale=scale)
     c.box(4, 5, 24, 30, "w", "k")
     c.fill(5, 4, 23, 6, "d")  # binding
     for x in range(6, 24, 3):
@@ -154,8 +188,8 @@ def writing_pad():
     return c
 
 
-def blank_sheets():
-    c = Canvas(32, 32)
+def blank_sheets(scale=1):
+    c = Canvas(32, 32, scale=scale)
     for i in range(4):
         x, y = 11 - 3 * i, 2 + 3 * i
         c.box(x, y, x + 17, y + 20, "w", "k")
@@ -163,8 +197,8 @@ def blank_sheets():
     return c
 
 
-def eraser():
-    c = Canvas(32, 32)
+def eraser(scale=1):
+    c = Canvas(32, 32, scale=scale)
     top = [(8, 12), (20, 4), (29, 9), (17, 17)]
     sleeve_front = [(3, 16), (12, 21), (17, 17), (8, 12)]
     front = [(12, 21), (12, 26), (29, 14), (29, 9), (17, 17)]
@@ -183,16 +217,16 @@ def eraser():
     return c
 
 
-def equals_sign():
-    c = Canvas(32, 32)
+def equals_sign(scale=1):
+    c = Canvas(32, 32, scale=scale)
     for y in (8, 18):
         c.box(4, y, 27, y + 6, "g", "k")
         c.line(5, y + 1, 26, y + 1, "l")
     return c
 
 
-def magnifying_glass():
-    c = Canvas(32, 32)
+def magnifying_glass(scale=1):
+    c = Canvas(32, 32, scale=scale)
     handle = [(18, 21), (21, 18), (30, 27), (27, 30)]
     c.polygon(handle, "m")
     c.outline(handle, "k")
@@ -203,8 +237,8 @@ def magnifying_glass():
     return c
 
 
-def chip():
-    c = Canvas(32, 32)
+def chip(scale=1):
+    c = Canvas(32, 32, scale=scale)
     for i in range(4):
         y = 6 + 6 * i
         c.box(3, y, 9, y + 2, "s", "d")  # pins
@@ -263,7 +297,8 @@ def logo_shapes():
     return shapes
 
 
-def coverage(shapes, width, height, samples=4):
+def coverage(shapes, width, height, scale=1, samples=4):
+    """How much of each pixel the shapes, laid out at 1x, cover at `scale`."""
     grid = [[0.0] * width for _ in range(height)]
     for y in range(height):
         for x in range(width):
@@ -271,7 +306,7 @@ def coverage(shapes, width, height, samples=4):
             for sy in range(samples):
                 for sx in range(samples):
                     px, py = x + (sx + 0.5) / samples, y + (sy + 0.5) / samples
-                    hits += any(shape(px, py) for shape in shapes)
+                    hits += any(shape(px / scale, py / scale) for shape in shapes)
             grid[y][x] = hits / (samples * samples)
     return grid
 
@@ -291,13 +326,13 @@ def blur(grid, radius):
     return out
 
 
-def logo_xpm(name):
-    width, height = 128, 47
-    letters = coverage(logo_shapes(), width, height)
-    offset = 3
+def logo_xpm(name, scale=1):
+    width, height = 128 * scale, 47 * scale
+    letters = coverage(logo_shapes(), width, height, scale)
+    offset = 3 * scale
     shifted = [[letters[y - offset][x - offset] if y >= offset and x >= offset else 0.0
                 for x in range(width)] for y in range(height)]
-    shadow = blur(blur(shifted, 1), 1)
+    shadow = blur(blur(shifted, scale), scale)
     levels = 16
     rows = []
     for y in range(height):
@@ -490,9 +525,12 @@ def main():
     drawings = {"open": open_folder, "save": diskette, "read": open_book,
                 "write": writing_pad, "blank": blank_sheets, "erase": eraser,
                 "verify": equals_sign, "buffer": magnifying_glass, "chip": chip}
+    # Each picture at 1x, and as NAME@2x.xpm at twice the size for screens at twice the scale.
     for name, draw in drawings.items():
         write(os.path.join(pictures, name + ".xpm"), draw().xpm(name).encode())
+        write(os.path.join(pictures, name + "@2x.xpm"), draw(2).xpm(name + "_2x").encode())
     write(os.path.join(pictures, "logo.xpm"), logo_xpm("logo").encode())
+    write(os.path.join(pictures, "logo@2x.xpm"), logo_xpm("logo_2x", 2).encode())
     for size in ICON_SIZES:
         write(os.path.join(icons, "korvel-%d.png" % size), png(paint(chip_icon(size), size), size))
     write(os.path.join(icons, "korvel.svg"), svg(chip_icon(256), 256).encode())

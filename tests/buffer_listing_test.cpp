@@ -7,6 +7,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/Launcher.h"
 #include "programmer/ListingText.h"
 #include "tests/support/BoardSession.h"
 
@@ -88,6 +89,26 @@ TEST(BufferButton, WritesTheListingAndStartsTheViewerWithoutWaitingForIt) {
     EXPECT_EQ(ReadFileText(desk.dir.File("args")), "1:" + desk.Listing());
     const pid_t viewer = std::stoi(ReadFileText(desk.dir.File("pid")));
     EXPECT_EQ(kill(viewer, 0), 0) << "the viewer still runs after the click";
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "no child is left to reap";
+}
+
+// The viewer's start is known: a program that cannot be started says why, looked up in PATH or
+// not, and nothing is left to reap either way.
+TEST(Launcher, SaysWhyAProgramCouldNotStart) {
+    TempDir dir;
+    std::ofstream(dir.File("not-executable")) << "#!/bin/sh\n";
+    const std::pair<std::string, const char*> refused[] = {
+        {dir.File("missing"), "No such file or directory"},
+        {dir.File("not-executable"), "Permission denied"},
+        {"korvel-no-such-viewer", "No such file or directory"},
+    };
+    for (const auto& [program, why] : refused) {
+        std::string problem;
+        EXPECT_FALSE(StartDetached(program, "listing", problem)) << program;
+        EXPECT_EQ(problem, why) << program;
+    }
+    std::string problem;
+    EXPECT_TRUE(StartDetached("true", "listing", problem)) << problem;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "no child is left to reap";
 }
 

@@ -220,6 +220,33 @@ TEST(ChipOperations, StopsWhereAsked) {
     }
 }
 
+// An edit keeps what a comparison found: a difference it reaches gets the image's new byte, and
+// is settled once the image holds the chip's byte.
+TEST(ChipOperations, AnEditKeepsTheDifferencesItDoesNotSettle) {
+    ProgrammerSession session("24C02");  // an erased chip
+    Programmer& programmer = session.programmer;
+    programmer.PutImage(0x10, {0x00, 0x01, 0x02});
+    ASSERT_TRUE(programmer.Compare().read.Succeeded());
+    const auto listed = [&programmer] {
+        Texts lines;
+        for (const Difference& d : programmer.Differences()) {
+            lines.push_back(Hex(static_cast<unsigned>(d.address)) + " " + Hex(d.chip) + " " +
+                            Hex(d.image));
+        }
+        return lines;
+    };
+    programmer.EditImage(0x10, {0xFF, 0x05});
+    EXPECT_EQ(listed(), (Texts{"11 FF 05", "12 FF 02"}));
+    programmer.EditImage(0x40, {0x00});
+    EXPECT_EQ(listed(), (Texts{"11 FF 05", "12 FF 02"}));
+    programmer.PutImage(0x12, {0x07});
+    ASSERT_EQ(programmer.LoadImage(session.sim.File("missing.bin"), ImageFormat::Raw).result,
+              LoadResult::CantOpen);
+    EXPECT_EQ(listed(), (Texts{"11 FF 05", "12 FF 02"})) << "nothing loaded";
+    programmer.Run(ChipOperation::BlankCheck);
+    EXPECT_TRUE(listed().empty());
+}
+
 // A comparison lists every difference and leaves the image as it was; the image holds bytes to
 // be saved after a Read or an edit, not after an Open or a Save.
 TEST(ChipOperations, CompareFindsEveryDifferenceAndTheImageKnowsWhatIsUnsaved) {

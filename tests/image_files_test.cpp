@@ -79,7 +79,7 @@ struct ImageFiles : ::testing::Test {
 TEST_F(ImageFiles, CancelsChangeNothingAndAFileThatCannotBeOpenedIsAskedAgain) {
     dlg.OnClickOpenbutton();
     dlg.OnClickSavebutton();
-    EXPECT_EQ(user.shown, (Texts{"open *.bin *", "save *.bin"}));
+    EXPECT_EQ(user.shown, (Texts{"open *.bin *.hex *.srec *", "save *.bin *.hex *.srec *"}));
     EXPECT_EQ(Name(), "[buffer]");
     EXPECT_TRUE(user.pushes.empty());
     EXPECT_EQ(Entries(), 0u);
@@ -87,7 +87,7 @@ TEST_F(ImageFiles, CancelsChangeNothingAndAFileThatCannotBeOpenedIsAskedAgain) {
     // Refused without a word, then the dialog is cancelled: the name stays behind.
     user.shown.clear();
     EXPECT_EQ(Open(dir.File("Missing.bin")), Texts{});
-    EXPECT_EQ(user.shown, (Texts{"open *.bin *", "open *.bin *"}));
+    EXPECT_EQ(user.shown, (Texts{"open *.bin *.hex *.srec *", "open *.bin *.hex *.srec *"}));
     EXPECT_EQ(Name(), Lower(dir.File("Missing.bin")));
     EXPECT_TRUE(user.pushes.empty());
 
@@ -164,7 +164,8 @@ TEST_F(ImageFiles, ExistingFileIsKeptAfterNoAndWhenReadOnly) {
     user.answers = {IDNO};
     user.paths = {path};  // then a cancel
     dlg.OnClickSavebutton();
-    EXPECT_EQ(user.shown, (Texts{"save *.bin", kOverwrite, "save *.bin"}));
+    EXPECT_EQ(user.shown,
+              (Texts{"save *.bin *.hex *.srec *", kOverwrite, "save *.bin *.hex *.srec *"}));
     EXPECT_EQ(Name(), "");
 
     EXPECT_EQ(Save(dir.File("no/such/directory.bin")),

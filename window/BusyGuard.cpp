@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -42,7 +43,8 @@ bool IsUserInput(QEvent::Type type) {
 
 }  // namespace
 
-BusyGuard::BusyGuard(QWidget& window) : window_(window) {
+BusyGuard::BusyGuard(QWidget& window, std::function<void()> stopRequest)
+    : window_(window), stopRequest_(std::move(stopRequest)) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -80,6 +82,19 @@ bool BusyGuard::IsInputToWindow(QObject* target) const {
     return top->windowType() == Qt::Popup && owner != nullptr && owner->window() == &window_;
 }
 
+bool BusyGuard::TakeStopRequest(QObject* target, QEvent* event) {
+    const bool escape = event->type() == QEvent::KeyPress &&
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    // The platform's request to close reaches the window's handle first, then the window itself.
+    const bool close = event->type() == QEvent::Close && target == &window_;
+    if (!escape && !close) {
+        return false;
+    }
+    event->ignore();
+    stopRequest_();
+    return true;
+}
+
 bool BusyGuard::eventFilter(QObject* target, QEvent* event) {
     if (!busy_) {
         return false;
@@ -87,10 +102,13 @@ bool BusyGuard::eventFilter(QObject* target, QEvent* event) {
     // Input is dropped where it enters the window already: on its way to a control, Qt would
     // first move the keyboard focus to the control clicked.
     if (target == window_.windowHandle()) {
-        return IsUserInput(event->type());
+        return TakeStopRequest(target, event) || IsUserInput(event->type());
     }
     if (!IsInputToWindow(target)) {
         return false;
+    }
+    if (TakeStopRequest(target, event)) {
+        return true;
     }
     if (event->type() == QEvent::Close) {
         event->ignore();

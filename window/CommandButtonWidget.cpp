@@ -11,11 +11,11 @@ constexpr int kPictureSize = 32;
 
 }  // namespace
 
-CommandButtonWidget::CommandButtonWidget(const QString& caption, const QPixmap& picture,
+CommandButtonWidget::CommandButtonWidget(const QString& caption, const QIcon& picture,
                                          QWidget* parent)
     : QToolButton(parent) {
     setText(caption);
-    setIcon(QIcon(picture));
+    setIcon(picture);
     setIconSize(QSize(kPictureSize, kPictureSize));
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setFocusPolicy(Qt::TabFocus);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 #include <QToolButton>
 
 namespace korvel {
@@ -10,7 +10,7 @@ namespace korvel {
 // Enter does not reach the dialog, which it would end.
 class CommandButtonWidget : public QToolButton {
   public:
-    CommandButtonWidget(const QString& caption, const QPixmap& picture, QWidget* parent);
+    CommandButtonWidget(const QString& caption, const QIcon& picture, QWidget* parent);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -4,12 +4,13 @@
 
 namespace korvel {
 
-std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters) {
-    if (chosen.empty() || filters.empty() || filters.front().patterns.empty()) {
+std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters,
+                       std::size_t chosenType) {
+    if (chosen.empty() || chosenType >= filters.size() || filters[chosenType].patterns.empty()) {
         return chosen;
     }
     // "*.bin" names an extension; "*" and the like do not.
-    const std::string& pattern = filters.front().patterns.front();
+    const std::string& pattern = filters[chosenType].patterns.front();
     if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0 ||
         pattern.find_first_of("*?[", 1) != std::string::npos) {
         return chosen;
@@ -47,11 +48,13 @@ std::string QtFileChooser::ChooseFileToOpen(const std::vector<FileFilter>& filte
 }
 
 std::string QtFileChooser::ChooseFileToSave(const std::vector<FileFilter>& filters) {
-    return NameToSave(QFileDialog::getSaveFileName(&owner_, QString(), QString(),
-                                                   NameFilters(filters).join(QStringLiteral(";;")),
-                                                   nullptr, QFileDialog::DontConfirmOverwrite)
-                          .toStdString(),
-                      filters);
+    const QStringList names = NameFilters(filters);
+    QString chosenType;
+    const QString chosen = QFileDialog::getSaveFileName(
+        &owner_, QString(), QString(), names.join(QStringLiteral(";;")), &chosenType,
+        QFileDialog::DontConfirmOverwrite);
+    const qsizetype type = names.indexOf(chosenType);
+    return NameToSave(chosen.toStdString(), filters, type < 0 ? 0 : static_cast<std::size_t>(type));
 }
 
 }  // namespace korvel

@@ -13,10 +13,12 @@ namespace korvel {
 QStringList NameFilters(const std::vector<FileFilter>& filters);
 
 // The name a save dialog gives for the name the user chose: a file name without an extension
-// gets that of the first file type ("dump" becomes "dump.bin" under "*.bin"), so that the file
-// shows under that type later; a name with any extension, and the empty name of a cancel, stay
+// gets that of the file type chosen, the first when none is ("dump" becomes "dump.bin" under
+// "*.bin", "dump.hex" under "*.hex *.ihex *.eep"), so that the file shows under that type later
+// and is written in its format; a name with any extension, and the empty name of a cancel, stay
 // as they are.
-std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters);
+std::string NameToSave(const std::string& chosen, const std::vector<FileFilter>& filters,
+                       std::size_t chosenType = 0);
 
 // What shows the file dialogs: Qt's own, or a test's script.
 class FileChooser {

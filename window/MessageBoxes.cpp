@@ -20,7 +20,9 @@ constexpr int kTitleBarButtons = 4;
 // alone ("Verify ok") leaves the window manager no room to show the title ("Verify").
 class TitledMessageBox : public QMessageBox {
   public:
-    using QMessageBox::QMessageBox;
+    TitledMessageBox(QWidget* owner, const std::string& text, const std::string& title,
+                     unsigned style)
+        : TitledMessageBox(owner, text, title, LookOfStyle(style)) {}
 
   protected:
     bool event(QEvent* event) override {
@@ -33,6 +35,14 @@ class TitledMessageBox : public QMessageBox {
     }
 
   private:
+    TitledMessageBox(QWidget* owner, const std::string& text, const std::string& title,
+                     const MessageBoxLook& look)
+        : QMessageBox(look.icon, QString::fromStdString(title), QString::fromStdString(text),
+                      look.buttons, owner) {
+        setTextFormat(Qt::PlainText);
+        setDefaultButton(look.defaultButton);
+    }
+
     void KeepRoomForTitle() {
         // Window managers often draw titles in bold, the wider face: the title fits either way.
         QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
@@ -54,6 +64,9 @@ MessageBoxLook LookOfStyle(unsigned style) {
     if ((style & kButtonsMask) == MB_YESNO) {
         look.buttons = QMessageBox::Yes | QMessageBox::No;
         look.defaultButton = QMessageBox::Yes;
+    } else if ((style & kButtonsMask) == MB_SAVEDISCARDCANCEL) {
+        look.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+        look.defaultButton = QMessageBox::Save;
     }
     switch (style & kIconMask) {
         case MB_ICONSTOP:
@@ -71,22 +84,49 @@ MessageBoxLook LookOfStyle(unsigned style) {
 int AnswerOf(QMessageBox::StandardButton pressed) {
     switch (pressed) {
         case QMessageBox::Yes:
+        case QMessageBox::Save:
             return IDYES;
         case QMessageBox::No:
+        case QMessageBox::Discard:
             return IDNO;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
         default:
             return IDOK;
     }
 }
 
+QtMessageBoxPresenter::~QtMessageBoxPresenter() {
+    Withdraw();
+}
+
 int QtMessageBoxPresenter::Show(QWidget& owner, const std::string& text, const std::string& title,
                                 unsigned style) {
-    const MessageBoxLook look = LookOfStyle(style);
-    TitledMessageBox box(look.icon, QString::fromStdString(title), QString::fromStdString(text),
-                         look.buttons, &owner);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(look.defaultButton);
+    TitledMessageBox box(&owner, text, title, style);
     return AnswerOf(static_cast<QMessageBox::StandardButton>(box.exec()));
+}
+
+// The box is modal to its owner only, and shown without a loop of its own: the work under way
+// goes on, and lets the box's events through as it lets the window's.
+void QtMessageBoxPresenter::Ask(QWidget& owner, const std::string& text, const std::string& title,
+                                unsigned style, std::function<void(int)> answered) {
+    Withdraw();
+    aside_ = new TitledMessageBox(&owner, text, title, style);
+    aside_->setAttribute(Qt::WA_DeleteOnClose);
+    aside_->setWindowModality(Qt::WindowModal);
+    QObject::connect(aside_, &QMessageBox::finished, aside_,
+                     [answered = std::move(answered)](int pressed) {
+                         answered(AnswerOf(static_cast<QMessageBox::StandardButton>(pressed)));
+                     });
+    aside_->show();
+}
+
+void QtMessageBoxPresenter::Withdraw() {
+    if (aside_ != nullptr) {
+        QObject::disconnect(aside_, &QMessageBox::finished, nullptr, nullptr);
+        aside_->close();
+        aside_ = nullptr;
+    }
 }
 
 }  // namespace korvel

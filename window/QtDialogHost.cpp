@@ -71,6 +71,15 @@ int QtDialogHost::ShowMessageBox(const std::string& text, const std::string& tit
     return boxes_.Show(owner_, text, title, style);
 }
 
+void QtDialogHost::AskAside(const std::string& text, const std::string& title, unsigned style,
+                            std::function<void(int)> answered) {
+    boxes_.Ask(owner_, text, title, style, std::move(answered));
+}
+
+void QtDialogHost::WithdrawAside() {
+    boxes_.Withdraw();
+}
+
 std::string QtDialogHost::ChooseFileToOpen(const std::vector<FileFilter>& filters) {
     return files_.ChooseFileToOpen(filters);
 }

@@ -35,6 +35,9 @@ class QtDialogHost : public DialogHost {
     void ShowStatusTexts(const StatusTexts& texts) override;
     void EnableDeviceButtons(bool enabled) override;
     int ShowMessageBox(const std::string& text, const std::string& title, unsigned style) override;
+    void AskAside(const std::string& text, const std::string& title, unsigned style,
+                  std::function<void(int)> answered) override;
+    void WithdrawAside() override;
     std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) override;
     std::string ChooseFileToSave(const std::vector<FileFilter>& filters) override;
 

@@ -85,7 +85,7 @@ QWidget* TemplateDialog::Create(const ControlTemplate& control) {
     switch (control.kind) {
         case ControlKind::CommandButton:
             widget = new CommandButtonWidget(QString::fromUtf8(control.text),
-                                             Picture(control.picture), this);
+                                             PictureIcon(control.picture), this);
             break;
         case ControlKind::DropDownList:
             widget = CreateDropDownList(this);
@@ -133,6 +133,13 @@ QWidget* TemplateDialog::Control(int id) const {
         }
     }
     return nullptr;
+}
+
+void TemplateDialog::done(int result) {
+    if (mayClose_ && !mayClose_()) {
+        return;
+    }
+    QDialog::done(result);
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {

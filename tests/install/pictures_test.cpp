@@ -36,9 +36,10 @@ TEST(DrawPictures, CommittedFilesAreWhatTheScriptDraws) {
         RunTool({"python3", (committed / "draw_pictures.py").string(), drawn.path().string()});
     ASSERT_EQ(run.status, 0) << run.err;
 
-    // The five icons and ten pictures, no more and no fewer than the script draws.
+    // The five icons and ten pictures, each picture also at twice the size, no more and no fewer
+    // than the script draws.
     const std::vector<std::string> files = PictureFiles(drawn.path());
-    EXPECT_EQ(files.size(), 15u);
+    EXPECT_EQ(files.size(), 25u);
     EXPECT_EQ(PictureFiles(committed), files);
     for (const std::string& file : files) {
         EXPECT_TRUE(ReadFileBytes((committed / file).string()) ==

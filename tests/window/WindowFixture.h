@@ -42,6 +42,11 @@ class ShownWindow : MessageBoxPresenter, FileChooser {
     int Show(QWidget&, const std::string& text, const std::string& title, unsigned style) override {
         return user.ShowMessageBox(text, title, style);
     }
+    void Ask(QWidget&, const std::string& text, const std::string& title, unsigned style,
+             std::function<void(int)> answered) override {
+        user.AskAside(text, title, style, std::move(answered));
+    }
+    void Withdraw() override { user.WithdrawAside(); }
     std::string ChooseFileToOpen(const std::vector<FileFilter>& filters) override {
         return user.ChooseFileToOpen(filters);
     }

@@ -47,9 +47,10 @@ TEST(EndToEnd, DetectReadVerifyChangeDeviceOpenWriteSaveAndClose) {
     EXPECT_EQ(
         window.user.shown,
         (std::vector<std::string>{
-            "Verify 0: Verify ok", "open *.bin *",
+            "Verify 0: Verify ok", "open *.bin *.hex *.srec *",
             "Warning 48: File size is > EEPROM size !\nOnly the first 128 bytes will be used.",
-            "Verify 0: Verify ok", "save *.bin", "Warning 20: File exist. Overwrite ?"}));
+            "Verify 0: Verify ok", "save *.bin *.hex *.srec *",
+            "Warning 20: File exist. Overwrite ?"}));
     std::vector<std::uint8_t> written(image.begin(), image.begin() + 128);
     EXPECT_EQ(ReadFileBytes(files.File("saved.bin")), written);
 
@@ -102,7 +103,7 @@ TEST(Busy, CloseRequestsKeysClicksAndFocusStayAsTheyWereDuringARead) {
 
     // Afterwards the window takes input again.
     window.Click(IDC_SAVEBUTTON);
-    EXPECT_EQ(window.user.shown, std::vector<std::string>{"save *.bin"});
+    EXPECT_EQ(window.user.shown, std::vector<std::string>{"save *.bin *.hex *.srec *"});
     dialog.close();
     EXPECT_TRUE(window.Finished());
 }

@@ -67,8 +67,8 @@ TEST(MainWindow, EachButtonReachesItsOwnHandler) {
 
     using Effects = std::vector<std::string>;
     const std::pair<int, Effects> expected[] = {
-        {IDC_OPENBUTTON, {"open *.bin *"}},
-        {IDC_SAVEBUTTON, {"save *.bin"}},
+        {IDC_OPENBUTTON, {"open *.bin *.hex *.srec *"}},
+        {IDC_SAVEBUTTON, {"save *.bin *.hex *.srec *"}},
         {IDC_READBUTTON, {"258 exchanges up to 52 FF -> FF"}},
         {IDC_WRITEBUTTON, {"258 exchanges up to 57 FF 00 -> 00"}},
         {IDC_BLANKBUTTON,
@@ -216,6 +216,7 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     EXPECT_EQ(Outcome(version) + version.err, "0: korvel (Korvel) 3.0.0.0\n");
 }
 
+// The window menu holds About, then Image (the image view).
 TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
     setenv("KORVEL_COM2", "/dev/korvel-no-such-port", 1);
     ShownWindow window;
@@ -232,7 +233,8 @@ TEST(AboutBox, TheWindowMenuAndCommands16To31OpenIt) {
         }
     });
     closer.start(10);
-    ASSERT_EQ(dialog.actions().size(), 1);
+    ASSERT_EQ(dialog.actions().size(), 2);
+    EXPECT_EQ(dialog.actions()[1]->text(), "&Image...");
     dialog.actions()[0]->trigger();
     EXPECT_EQ(opened, 1);
     // Only the bits above the low four name the command.

@@ -109,6 +109,80 @@ TEST(MessageBoxes, StyleFlagsChooseButtonsAndIconAndEveryBoxFitsItsTitle) {
     }
 }
 
+// The question before closing: Save, Discard and Cancel, Save the default and Esc a cancel.
+TEST(MessageBoxes, SaveDiscardOrCancelAnswersYesNoOrCancel) {
+    QDialog owner;
+    owner.show();
+    QtMessageBoxPresenter presenter;
+    const std::pair<QMessageBox::StandardButton, int> presses[] = {
+        {QMessageBox::Save, IDYES},
+        {QMessageBox::Discard, IDNO},
+        {QMessageBox::Cancel, IDCANCEL},
+        {QMessageBox::NoButton, IDCANCEL},  // Esc
+    };
+    for (const auto& [press, answer] : presses) {
+        QTimer::singleShot(0, &owner, [press = press] {
+            auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(shown->standardButtons(),
+                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            EXPECT_EQ(shown->defaultButton(), shown->button(QMessageBox::Save));
+            EXPECT_EQ(shown->icon(), QMessageBox::Warning);
+            if (press == QMessageBox::NoButton) {
+                QTest::keyClick(shown, Qt::Key_Escape);
+            } else {
+                shown->button(press)->click();
+            }
+        });
+        EXPECT_EQ(presenter.Show(owner, "Buffer not saved !\nSave it before closing ?", "Warning",
+                                 MB_SAVEDISCARDCANCEL | MB_ICONEXCLAMATION),
+                  answer);
+    }
+}
+
+// A question asked aside returns at once and leaves its box open, modal to its owner only, while
+// the work goes on; the answer comes when a button is pressed, and never for a withdrawn one.
+TEST(MessageBoxes, AQuestionAsideIsAnsweredLaterOrWithdrawn) {
+    QDialog owner;
+    owner.show();
+    QtMessageBoxPresenter presenter;
+    std::vector<int> answers;
+    const auto openBox = [] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (box != nullptr && box->isVisible()) {
+                return box;
+            }
+        }
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    const auto ask = [&] {
+        presenter.Ask(owner, "Stop the operation ?", "Warning", MB_YESNO | MB_ICONEXCLAMATION,
+                      [&answers](int answer) { answers.push_back(answer); });
+        return openBox();
+    };
+
+    QMessageBox* box = ask();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ((QStringList{box->windowTitle(), box->text()}),
+              (QStringList{"Warning", "Stop the operation ?"}));
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(answers.empty());
+    box->button(QMessageBox::Yes)->click();
+    EXPECT_EQ(answers, std::vector<int>{IDYES});
+
+    box = ask();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(answers, (std::vector<int>{IDYES, IDNO}));
+
+    ASSERT_NE(ask(), nullptr);
+    presenter.Withdraw();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(openBox(), nullptr);
+    EXPECT_EQ(answers, (std::vector<int>{IDYES, IDNO}));
+}
+
 }  // namespace
 
 }  // namespace korvel

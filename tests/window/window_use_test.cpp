@@ -66,7 +66,7 @@ TEST(Keyboard, EnterPressesTheFocusedButtonAndEndsTheDialogFromAList) {
         press(IDC_SAVEBUTTON, key, modifiers);
         ASSERT_FALSE(window.Finished()) << key;
     }
-    EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save *.bin"));
+    EXPECT_EQ(window.user.shown, std::vector<std::string>(3, "save *.bin *.hex *.srec *"));
     press(IDC_READBUTTON, Qt::Key_Return);
     EXPECT_EQ(CountCommands(SettledTrace(sim), "52"), 256) << "one whole Read";
     ASSERT_FALSE(window.Finished());
