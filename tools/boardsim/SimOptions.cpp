@@ -1,7 +1,6 @@
 #include "tools/boardsim/SimOptions.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 
 #include "platform/CommandLine.h"
@@ -100,21 +99,6 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-// A whole number from `low` to `high`, decimal or 0x hex.
-bool TakeNumber(const char* option, const char* text, long low, long high, long& value,
-                std::string& error) {
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(text, &end, 0);
-    if (errno != 0 || end == text || *end != '\0' || number < low || number > high) {
-        error = std::string("--") + option + " takes a number from " + std::to_string(low) +
-                " to " + std::to_string(high) + ", not '" + text + "'";
-        return false;
-    }
-    value = number;
-    return true;
-}
-
 // "\xHH" stands for the byte HH, "\\" for a backslash; anything else is taken as it is.
 std::string DecodeVersion(const char* text) {
     std::string bytes;
@@ -174,31 +158,33 @@ CommandLineRequest ParseSimOptions(int argc, char** argv, SimOptions& options, s
                 options.chipFaults.absent = true;
                 return true;
             case kEndlessCycleAt:
-                return TakeNumber("endless-cycle-at", value, 0, 32767,
-                                  options.chipFaults.endlessCycleAt, why);
+                return ReadOptionNumber("endless-cycle-at", value, 0, 32767,
+                                        options.chipFaults.endlessCycleAt, why);
             case kFlipEvery:
-                return TakeNumber("flip-every", value, 1, 1000000, options.flipEvery, why);
+                return ReadOptionNumber("flip-every", value, 1, 1000000, options.flipEvery, why);
             case kSeed:
-                return TakeNumber("seed", value, 0, 0x7FFFFFFF, options.seed, why);
+                return ReadOptionNumber("seed", value, 0, 0x7FFFFFFF, options.seed, why);
             case kPace:
                 options.pace = true;
                 return true;
             case kLatency:
-                return TakeNumber("latency-ms", value, 0, 1000, options.latencyMs, why);
+                return ReadOptionNumber("latency-ms", value, 0, 1000, options.latencyMs, why);
             case kSilentAfter:
-                return TakeNumber("silent-after", value, 0, kMostReplies, faults.silentAfter, why);
+                return ReadOptionNumber("silent-after", value, 0, kMostReplies, faults.silentAfter,
+                                        why);
             case kBadReplyAt:
-                return TakeNumber("bad-reply-at", value, 0, 32767, faults.badReplyAt, why);
+                return ReadOptionNumber("bad-reply-at", value, 0, 32767, faults.badReplyAt, why);
             case kShortVersion:
-                return TakeNumber("short-version", value, 0, 1000, faults.shortVersion, why);
+                return ReadOptionNumber("short-version", value, 0, 1000, faults.shortVersion, why);
             case kDelay:
-                return TakeNumber("delay-ms", value, 0, 60000, options.delayMs, why);
+                return ReadOptionNumber("delay-ms", value, 0, 60000, options.delayMs, why);
             case kFloodAfter:
-                return TakeNumber("flood-after", value, 0, kMostReplies, options.floodAfter, why);
+                return ReadOptionNumber("flood-after", value, 0, kMostReplies, options.floodAfter,
+                                        why);
             case kFloodMs:
-                return TakeNumber("flood-ms", value, 0, 60000, options.floodMs, why);
+                return ReadOptionNumber("flood-ms", value, 0, 60000, options.floodMs, why);
             default:  // kChaos
-                return TakeNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
+                return ReadOptionNumber("chaos", value, 0, 0x7FFFFFFF, options.chaosSeed, why);
         }
     };
     const CommandLineRequest request =
